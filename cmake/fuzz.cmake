@@ -1,0 +1,9 @@
+# libFuzzer build (clang): one executable per tests/fuzz/*_fuzz.cpp.
+file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+foreach(target_source ${fuzz_targets})
+  get_filename_component(name ${target_source} NAME_WE)
+  add_executable(${name} ${target_source} tests/fakes/platform_fake.cpp)
+  target_include_directories(${name} PRIVATE tests)
+  target_link_libraries(${name} PRIVATE stompara_core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endforeach()

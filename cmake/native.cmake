@@ -1,0 +1,52 @@
+# Native Linux build: unit tests of the portable code, the tools, and the
+# registration of every test suite (Windows ones included) with CTest.
+find_package(GTest REQUIRED)
+enable_testing()
+
+set(STOMPARA_WIN64_BUILD "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH "x86_64 mingw build folder")
+set(STOMPARA_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "i686 mingw build folder")
+set(STOMPARA_FUZZ_BUILD "${CMAKE_SOURCE_DIR}/build/fuzz" CACHE PATH "libFuzzer build folder")
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/chart/CMakeLists.txt)
+  add_subdirectory(tools/chart)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
+  add_subdirectory(tools/assets)
+endif()
+
+file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp tests/fakes/*.cpp)
+list(FILTER native_tests EXCLUDE REGEX "_win32_test\\.cpp$|/e2e/")
+add_executable(stompara_tests ${native_tests})
+target_include_directories(stompara_tests PRIVATE tests)
+target_compile_options(stompara_tests PRIVATE ${warnings})
+target_compile_definitions(stompara_tests PRIVATE
+  STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+target_link_libraries(stompara_tests PRIVATE stompara_core GTest::gtest GTest::gtest_main)
+if(TARGET stompara_assets_lib)
+  target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)
+endif()
+add_test(NAME unit COMMAND stompara_tests)
+
+# End-to-end tests: the 64-bit twin in the host harness under wine64.
+file(GLOB e2e_tests CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/*_support.cpp)
+add_executable(stompara_e2e ${e2e_tests})
+target_include_directories(stompara_e2e PRIVATE tests)
+target_compile_options(stompara_e2e PRIVATE ${warnings})
+target_compile_definitions(stompara_e2e PRIVATE
+  STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  STOMPARA_WIN64_BUILD="${STOMPARA_WIN64_BUILD}"
+  STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}")
+target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
+add_test(NAME e2e COMMAND stompara_e2e)
+
+add_test(NAME win32_unit
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_win32_tests.exe)
+
+file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+foreach(target_source ${fuzz_targets})
+  get_filename_component(name ${target_source} NAME_WE)
+  add_test(NAME fuzz_${name}
+    COMMAND ${STOMPARA_FUZZ_BUILD}/${name} -max_total_time=20 -seed=1
+            ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+endforeach()

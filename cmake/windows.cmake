@@ -1,0 +1,34 @@
+# Windows builds: the plug-in DLL; on x86_64 also the host harness and the
+# Windows-side unit tests that run under wine64.
+enable_language(RC)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(static_runtime -static -static-libgcc -static-libstdc++)
+
+# The Win32 glue as one object library, shared by the DLL and the tests.
+add_library(stompara_win32 OBJECT ${win32_sources})
+target_include_directories(stompara_win32 PUBLIC src)
+target_compile_options(stompara_win32 PRIVATE ${warnings})
+target_compile_definitions(stompara_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32)
+
+add_library(vis_stompara SHARED $<TARGET_OBJECTS:stompara_win32>
+            res/vis_stompara.rc res/vis_stompara.def)
+set_target_properties(vis_stompara PROPERTIES PREFIX "" OUTPUT_NAME vis_stompara)
+target_link_libraries(vis_stompara PRIVATE stompara_core ${win32_libs})
+target_link_options(vis_stompara PRIVATE ${static_runtime})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/chart/CMakeLists.txt)
+  add_subdirectory(tools/chart)
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_subdirectory(tools/host)
+
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  file(GLOB_RECURSE win32_tests CONFIGURE_DEPENDS tests/*_win32_test.cpp)
+  add_executable(stompara_win32_tests ${win32_tests} tests/win32_test_main_win32.cpp)
+  target_include_directories(stompara_win32_tests PRIVATE tests)
+  target_link_libraries(stompara_win32_tests PRIVATE stompara_win32 stompara_core gtest ${win32_libs})
+  target_link_options(stompara_win32_tests PRIVATE ${static_runtime})
+endif()

@@ -1,0 +1,15 @@
+// frame_pass.h -- the per-frame counters of the frame pass.
+#pragma once
+
+#include <cstdint>
+
+// Advanced by the step clock on every new step (0 -> 1, else +1); the field
+// pass lights the target row while it is 2, and the frame pass then sets it
+// back to 0. Visualisation thread only.
+extern int32_t beatPulse;
+
+// Number of completed frame passes, shown in the event log.
+extern int32_t frameCounter;
+
+// Time between the starts of the two latest Render calls, in ms.
+extern int32_t frameInterval;

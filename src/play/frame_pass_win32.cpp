@@ -1,0 +1,47 @@
+// frame_pass_win32.cpp -- Render: one frame of the game, composed and presented.
+#include <windows.h>
+
+#include "gfx/surfaces_win32.h"
+#include "play/frame_pass.h"
+#include "plugin/event_log.h"
+#include "plugin/plugin_win32.h"
+
+namespace {
+
+constexpr int kFieldWidth = 288;
+constexpr int kFieldHeight = 310;
+
+LONGLONG lastCounterReading;
+
+void MeasureFrameInterval() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  if (frameCounter != 0 && counterFrequency != 0)
+    frameInterval = int32_t(((now.QuadPart - lastCounterReading) * 1000) / counterFrequency);
+  lastCounterReading = now.QuadPart;
+}
+
+void PaintBackground() {
+  BOOL copied = BitBlt(backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight,
+                       backgroundPicture.memoryDC, 0, 0, SRCCOPY);
+  WriteLogLine(copied ? "Back ground bitmap render OK." : "Back ground bitmap render failed.");
+}
+
+void Present() {
+  HDC windowDC = GetDC(gameWindow);
+  BitBlt(windowDC, 0, 0, kFieldWidth, kFieldHeight, backBuffer.memoryDC, 0, 0, SRCCOPY);
+  ReleaseDC(gameWindow, windowDC);
+}
+
+}  // namespace
+
+int __cdecl Render(winampVisModule* module) {
+  MeasureFrameInterval();
+  WriteLogLine("Start to render frame #%ld.", long(frameCounter));
+  if (GetActiveWindow() == module->hwndParent) SetActiveWindow(gameWindow);
+  PaintBackground();
+  Present();
+  ++frameCounter;
+  WriteLogLine("Frame #%ld rendered.", long(frameCounter - 1));
+  return 0;
+}

@@ -1,0 +1,24 @@
+// event_log.cpp -- formatting of event log lines into their 200-byte buffer.
+#include "plugin/event_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/platform.h"
+#include "plugin/settings.h"
+
+void WriteLogLine(const char* format, ...) {
+  if (WRITE_LOG == 0) return;
+  char line[kLogLineSize];
+  std::memset(line, 0, sizeof line);
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(line, kLogMessageMax + 1, format, args);
+  va_end(args);
+  if (length < 0) length = 0;
+  if (length > kLogMessageMax) length = kLogMessageMax;
+  line[length] = '\r';
+  line[length + 1] = '\n';
+  Platform_WriteLog(line, uint32_t(length + 2));
+}

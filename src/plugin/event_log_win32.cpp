@@ -1,0 +1,35 @@
+// event_log_win32.cpp -- the event log file: create, write through, close.
+#include "plugin/event_log_win32.h"
+
+#include <windows.h>
+
+#include "plugin/platform.h"
+#include "plugin/settings_win32.h"
+
+namespace {
+
+HANDLE logFile = INVALID_HANDLE_VALUE;
+
+}  // namespace
+
+int OpenLog(const winampVisModule* module) {
+  char path[kPathSize];
+  if (!BesideModulePath(module->hDllInstance, "StomparaLog.txt", path)) return 0;
+  logFile = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_WRITE_THROUGH, nullptr);
+  return logFile != INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
+void CloseLog() {
+  if (logFile == INVALID_HANDLE_VALUE) return;
+  CloseHandle(logFile);
+  logFile = INVALID_HANDLE_VALUE;
+}
+
+void Platform_WriteLog(const char* bytes, uint32_t count) {
+  // A log switched on by Config's re-read was never opened: write nothing.
+  if (logFile == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(logFile, bytes, count, &written, nullptr);
+}

@@ -1,0 +1,12 @@
+// event_log_win32.h -- opening and closing "StomparaLog.txt" beside the module.
+#pragma once
+
+#include "plugin/vis_header_win32.h"
+
+// Creates (empties) the log file beside the module and keeps its handle.
+// Returns 1 on success, 0 when the file cannot be created or its name does
+// not fit. Init only, and only while WRITE_LOG is nonzero.
+int OpenLog(const winampVisModule* module);
+
+// Closes the log file if one is open. Quit only.
+void CloseLog();

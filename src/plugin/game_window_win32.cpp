@@ -1,0 +1,114 @@
+// game_window_win32.cpp -- the game window: class, creation, procedure and painting.
+#include "plugin/game_window_win32.h"
+
+#include "gfx/surfaces_win32.h"
+#include "plugin/event_log.h"
+#include "plugin/plugin_win32.h"
+#include "plugin/settings.h"
+
+namespace {
+
+constexpr char kClassName[] = "WinampStompara";
+constexpr int kClientWidth = 288;
+constexpr int kClientHeight = 310;
+
+void CopyBackBuffer(HDC target, int width, int height) {
+  BitBlt(target, 0, 0, width, height, backBuffer.memoryDC, 0, 0, SRCCOPY);
+}
+
+void Paint(HWND window) {
+  winampVisModule* module =
+      reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  if (module == nullptr) {  // a paint before Init stored the record
+    EndPaint(window, &paint);
+    return;
+  }
+  bool playing = SendMessageA(module->hwndParent, WM_USER, 0, 104) == 1;
+  int result = 0;
+  if (!playing && firstPaint != 0) {
+    CopyBackBuffer(dc, kClientWidth, kClientHeight);
+  } else {
+    firstPaint = 0;
+    WriteLogLine("Next render is called by painter.");
+    result = Render(module);
+    if (result == 0) {
+      RECT client;
+      GetClientRect(window, &client);
+      CopyBackBuffer(dc, client.right - client.left, client.bottom - client.top);
+    }
+  }
+  EndPaint(window, &paint);
+  if (result != 0) PostQuitMessage(0);
+}
+
+void TakeNewPosition(const WINDOWPOS* position) {
+  // A resize without a move keeps the stored position.
+  if (position->flags & SWP_NOMOVE) return;
+  SCREEN_X = position->x;
+  SCREEN_Y = position->y;
+}
+
+LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_ERASEBKGND:
+      return 0;
+    case WM_PAINT:
+      Paint(window);
+      return 0;
+    case WM_WINDOWPOSCHANGED:
+      TakeNewPosition(reinterpret_cast<const WINDOWPOS*>(lParam));
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// Resizes the window so that its client area is exactly 288 x 310,
+// whatever caption height and border widths the system uses.
+void FitClientArea(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  int width = client.right - client.left;
+  int height = client.bottom - client.top;
+  SetWindowPos(window, nullptr, 0, 0, 2 * kClientWidth - width, 2 * kClientHeight - height,
+               SWP_NOMOVE | SWP_NOZORDER);
+}
+
+}  // namespace
+
+int CreateGameWindow(winampVisModule* module) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = GameWindowProc;
+  windowClass.hInstance = module->hDllInstance;
+  windowClass.lpszClassName = kClassName;
+  if (!RegisterClassA(&windowClass)) {
+    MessageBoxA(module->hwndParent, "Error registering window class", "blah", MB_OK);
+    return 0;
+  }
+  gameWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, module->description,
+                               WS_VISIBLE | WS_SYSMENU, SCREEN_X, SCREEN_Y,
+                               kClientWidth, kClientHeight, module->hwndParent, nullptr,
+                               module->hDllInstance, nullptr);
+  if (gameWindow == nullptr) {
+    MessageBoxA(module->hwndParent, "Error creating window", "blah", MB_OK);
+    WriteLogLine("Main frame created failed.");
+    return 0;
+  }
+  WriteLogLine("Main frame created succeeded.");
+  SetWindowLongPtrA(gameWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(module));
+  FitClientArea(gameWindow);
+  return 1;
+}
+
+void DestroyGameWindow(const winampVisModule* module) {
+  if (gameWindow != nullptr && IsWindow(gameWindow)) DestroyWindow(gameWindow);
+  gameWindow = nullptr;
+  UnregisterClassA(kClassName, module->hDllInstance);
+}

@@ -1,0 +1,83 @@
+// plugin_win32.cpp -- the export, the host records, and Init, Quit and Config.
+#include "plugin/plugin_win32.h"
+
+#include "gfx/surfaces_win32.h"
+#include "plugin/event_log.h"
+#include "plugin/event_log_win32.h"
+#include "plugin/game_window_win32.h"
+#include "plugin/settings_win32.h"
+
+HINSTANCE moduleInstance;
+HWND gameWindow;
+int32_t firstPaint = 1;
+LONGLONG counterFrequency;
+
+namespace {
+
+winampVisModule* __cdecl getModule(int index);
+
+char moduleDescription[] = "Stompara for Winamp";
+char headerDescription[] = "Stompara for Winamp v1.1";
+
+winampVisModule visModule = {
+    moduleDescription, nullptr, nullptr, 0, 0,
+    /*latencyMs*/ 0, /*delayMs*/ 25, /*spectrumNch*/ 0, /*waveformNch*/ 0,
+    {}, {}, Config, Init, Render, Quit, nullptr,
+};
+
+winampVisHeader visHeader = {kVisHeaderVersion, headerDescription, getModule};
+
+winampVisModule* __cdecl getModule(int index) {
+  return index == 0 ? &visModule : nullptr;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader(void) {
+  return &visHeader;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) moduleInstance = instance;
+  return TRUE;
+}
+
+winampVisModule* ModuleOfGameWindow() {
+  if (gameWindow == nullptr) return nullptr;
+  return reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(gameWindow, GWLP_USERDATA));
+}
+
+int __cdecl Init(winampVisModule* module) {
+  ReadSettings(module);
+  if (WRITE_LOG != 0 && !OpenLog(module)) {
+    MessageBoxA(nullptr, "Log file create failed!", "Error", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  WriteLogLine("Event log started.");
+  if (!CreateGameWindow(module)) return 1;
+
+  MakeBackBuffer(gameWindow);
+  MakeSpriteSheets();
+  MakeBannerFont();
+  ShowWindow(gameWindow, SW_SHOWNORMAL);
+  WriteLogLine("Window visible now.");
+
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  counterFrequency = frequency.QuadPart;
+  return 0;
+}
+
+void __cdecl Quit(winampVisModule* module) {
+  WriteSettings(module);
+  FreeBannerFont();
+  FreeSurfaces();
+  DestroyGameWindow(module);
+  WriteLogLine("Main frame destroyed.");
+  WriteLogLine("Event log shut down.");
+  if (WRITE_LOG != 0) CloseLog();
+}
+
+void __cdecl Config(winampVisModule* module) {
+  ReadSettings(module);
+}

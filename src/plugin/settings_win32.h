@@ -1,0 +1,18 @@
+// settings_win32.h -- reading and writing plugin.ini beside the module.
+#pragma once
+
+#include "plugin/settings.h"
+#include "plugin/vis_header_win32.h"
+
+// Full name of `fileName` in the folder of the module `instance` into `out`.
+// Returns 0, with `out` empty, when the module's name or the result does not
+// fit in kPathSize bytes.
+int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPathSize]);
+
+// Fills the six settings from the section named by the record's description
+// (defaults for missing keys; SHOW_FLAME held as 0 or 1). When the settings
+// path does not fit, every setting takes its default.
+void ReadSettings(const winampVisModule* module);
+// Writes all six keys, in key order. Writes nothing when the settings path
+// does not fit. Failures are not reported.
+void WriteSettings(const winampVisModule* module);

@@ -1,0 +1,138 @@
+// host_support.cpp -- plug-in folders, harness runs and journal reading for end-to-end tests.
+#include "e2e/host_support.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const std::string kScratch = "/tmp/stompara-e2e";
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Reads a JSON string starting at text[at] == '"'; leaves `at` past it.
+std::string ReadJsonString(const std::string& text, size_t& at) {
+  std::string value;
+  for (++at; at < text.size() && text[at] != '"'; ++at) {
+    if (text[at] != '\\') {
+      value += text[at];
+      continue;
+    }
+    char escaped = text[++at];
+    if (escaped == 'u') {
+      value += char(std::strtol(text.substr(at + 1, 4).c_str(), nullptr, 16));
+      at += 4;
+    } else {
+      value += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == 't' ? '\t' : escaped;
+    }
+  }
+  ++at;
+  return value;
+}
+
+}  // namespace
+
+JournalEvent ParseJournalLine(const std::string& line) {
+  JournalEvent event;
+  size_t at = line.find('{');
+  if (at == std::string::npos) return {};
+  ++at;
+  while (at < line.size() && line[at] == '"') {
+    std::string name = ReadJsonString(line, at);
+    if (at >= line.size() || line[at] != ':') return {};
+    ++at;
+    if (line[at] == '"') {
+      event[name] = ReadJsonString(line, at);
+    } else {
+      size_t end = line.find_first_of(",}", at);
+      if (end == std::string::npos) return {};
+      event[name] = line.substr(at, end - at);
+      at = end;
+    }
+    if (line[at] == ',') ++at;
+  }
+  return event;
+}
+
+std::string MakePluginFolder(const std::string& name) {
+  std::string folder = kScratch + "/" + name;
+  std::system(("rm -rf " + ShellQuote(folder) + " && mkdir -p " + ShellQuote(folder)).c_str());
+  WriteFile(folder + "/vis_stompara.dll", ReadFile(STOMPARA_WIN64_BUILD "/vis_stompara.dll"));
+  return folder;
+}
+
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments) {
+  std::string command = "cd " + ShellQuote(folder) + " && " STOMPARA_SOURCE_DIR
+                        "/scripts/wine-run.sh " STOMPARA_WIN64_BUILD "/stompara_host.exe " +
+                        arguments + " 2>stderr.txt";
+  HostRun run;
+  int status = std::system(command.c_str());
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.stderrText = ReadFile(folder + "/stderr.txt");
+  for (const std::string& line : ReadLines(folder + "/journal.jsonl"))
+    run.journal.push_back(ParseJournalLine(line));
+  return run;
+}
+
+HostRun RunHost(const std::string& folder, const std::string& scenario) {
+  WriteFile(folder + "/scenario.txt", scenario);
+  std::remove((folder + "/journal.jsonl").c_str());
+  return RunHostWithArguments(folder, "--journal journal.jsonl vis_stompara.dll scenario.txt");
+}
+
+std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event) {
+  std::vector<JournalEvent> found;
+  for (const JournalEvent& each : run.journal)
+    if (each.count("event") && each.at("event") == event) found.push_back(each);
+  return found;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::istringstream text(ReadFile(path));
+  std::string line;
+  while (std::getline(text, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string IniValue(const std::string& ini, const std::string& section, const std::string& key) {
+  std::istringstream text(ini);
+  std::string line, current;
+  while (std::getline(text, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') {
+      current = line.substr(1, line.find(']') - 1);
+    } else if (current == section && line.compare(0, key.size() + 1, key + "=") == 0) {
+      return line.substr(key.size() + 1);
+    }
+  }
+  return "<missing>";
+}

@@ -1,0 +1,39 @@
+// host_support.h -- running the 64-bit plug-in in the host harness under wine64.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// One journal line: field name -> value (strings unescaped, numbers and
+// null as their text).
+using JournalEvent = std::map<std::string, std::string>;
+
+struct HostRun {
+  int exitCode = -1;
+  std::string stderrText;
+  std::vector<JournalEvent> journal;
+};
+
+// A fresh, empty plug-in folder for `name` holding a copy of the 64-bit
+// vis_stompara.dll. Returns its path.
+std::string MakePluginFolder(const std::string& name);
+
+// Runs the harness in `folder` on its vis_stompara.dll with `scenario`.
+HostRun RunHost(const std::string& folder, const std::string& scenario);
+// Runs the harness with the given arguments (after the program) in `folder`.
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments);
+
+// The journal's events named `event`, in order.
+std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event);
+// Parses one journal line; empty on a malformed line.
+JournalEvent ParseJournalLine(const std::string& line);
+
+std::string ReadFile(const std::string& path);  // "" when missing
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// A file's lines without their line ends (CR LF or LF).
+std::vector<std::string> ReadLines(const std::string& path);
+
+// The value of `key` in `section` of an INI text; "<missing>" when absent.
+std::string IniValue(const std::string& ini, const std::string& section, const std::string& key);

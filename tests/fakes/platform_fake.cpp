@@ -1,0 +1,97 @@
+// platform_fake.cpp -- recording platform functions for native tests.
+#include "fakes/platform_fake.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "plugin/platform.h"
+
+FakePlatform fake;
+
+void FakePlatform_Reset() {
+  for (auto& block : fake.blocks) std::free(const_cast<char*>(block.first));
+  fake = FakePlatform{};
+}
+
+std::vector<std::string> FakePlatform_LogLines() {
+  std::vector<std::string> lines;
+  for (const std::string& write : fake.logWrites) {
+    std::string line = write;
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
+      line.resize(line.size() - 2);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int32_t Platform_AskHost(int32_t request) {
+  fake.requests.push_back(request);
+  switch (request) {
+    case kHostIsPlaying: return fake.isPlaying;
+    case kHostPosition: return fake.position;
+    case kHostPlaylistIndex: return fake.playlistIndex;
+    default: return 0;
+  }
+}
+
+const char* Platform_AskHostFileName(int32_t entry) {
+  fake.requests.push_back(kHostEntryFileName);
+  auto found = fake.fileNames.find(entry);
+  return found == fake.fileNames.end() ? nullptr : found->second.c_str();
+}
+
+void Platform_WriteLog(const char* bytes, uint32_t count) {
+  fake.logWrites.emplace_back(bytes, count);
+}
+
+void Platform_ShowError(const char* text) { fake.errorBoxes.emplace_back(text); }
+
+int Platform_OpenChartFile(const char* path) {
+  Platform_CloseChartFile();
+  fake.openedPaths.emplace_back(path);
+  if (fake.files.count(path) == 0) return 0;
+  fake.openFile = path;
+  fake.fileOpen = true;
+  return 1;
+}
+
+uint32_t Platform_ChartFileSize() {
+  return fake.fileOpen ? uint32_t(fake.files[fake.openFile].size()) : 0;
+}
+
+int Platform_ReadChartFile(char* buffer, uint32_t size) {
+  if (!fake.fileOpen || fake.readFails) return 0;
+  const std::string& bytes = fake.files[fake.openFile];
+  uint32_t available = uint32_t(bytes.size());
+  uint32_t delivered = size <= available ? size : available;
+  if (fake.shortReadBy > 0)
+    delivered = uint32_t(fake.shortReadBy) >= delivered ? 0 : delivered - uint32_t(fake.shortReadBy);
+  std::memcpy(buffer, bytes.data(), delivered);
+  return delivered == size ? 1 : 0;
+}
+
+void Platform_CloseChartFile() {
+  if (!fake.fileOpen) return;
+  fake.fileOpen = false;
+  fake.openFile.clear();
+  ++fake.closes;
+}
+
+char* Platform_AllocChartBlock(uint32_t size) {
+  if (fake.allocFails) return nullptr;
+  // Exactly `size` bytes (one for an empty request), so ASan catches any
+  // read past the block.
+  char* block = static_cast<char*>(std::calloc(size ? size : 1, 1));
+  if (block == nullptr) return nullptr;
+  fake.blocks[block] = size;
+  fake.blockEvents.push_back("alloc " + std::to_string(size));
+  return block;
+}
+
+void Platform_FreeChartBlock(char* block) {
+  auto found = fake.blocks.find(block);
+  if (found == fake.blocks.end()) return;
+  fake.blockEvents.push_back("free " + std::to_string(found->second));
+  fake.blocks.erase(found);
+  std::free(block);
+}

@@ -1,0 +1,54 @@
+// host_win32.h -- state shared by the parts of the host harness.
+//
+// The harness plays the player's part: its main thread owns the main window
+// (which answers the plug-in's requests) and runs the scenario; a separate
+// visualisation thread calls Init, Render and Quit.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "plugin/vis_header_win32.h"
+#include "scenario.h"
+
+struct Host {
+  Scenario scenario;
+  Playback playback;              // main thread only
+  HMODULE plugin = nullptr;
+  winampVisModule* module = nullptr;
+  HWND mainWindow = nullptr;
+  std::atomic<int> lastInitResult{-1};  // -1 until an Init has returned
+};
+
+extern Host host;
+
+// Milliseconds since the harness started; any thread.
+int64_t NowMs();
+
+// Pumps the calling thread's messages until `handle` is signalled, so the
+// main window keeps answering while it waits.
+void WaitPumping(HANDLE handle);
+
+// Visualisation sessions (vis_session_win32.cpp). Main thread only.
+bool SessionRunning();
+// Starts a thread that calls Init, then Render every delayMs, then Quit.
+void StartSession();
+// Waits until the session ends by itself (its window closed, say).
+void WaitForSessionEnd();
+// Asks the running session to call Quit and end; waits for it.
+void StopSession();
+// The visualisation thread's id (0 before the first session).
+DWORD SessionThreadId();
+// The game window: the visible window of the visualisation thread that is
+// not a dialog; null when there is none.
+HWND FindGameWindow();
+
+// Watching and looking (watch_win32.cpp). Main thread only.
+// Records and dismisses the message boxes open on the harness's threads.
+void CloseMessageBoxes();
+// Journals the game window's place, size, client size, styles and owner.
+void ProbeGameWindow();
+// Saves the game window's client area as a 24-bit BMP file.
+void CaptureGameWindow(const char* path);

@@ -1,0 +1,192 @@
+// scenario.cpp -- parsing scenario files and answering as the player would.
+#include "scenario.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace {
+
+const std::map<std::string, ActionKind>& ActionsByName() {
+  static const std::map<std::string, ActionKind> actions = {
+      {"play", ActionKind::Play},       {"pause", ActionKind::Pause},
+      {"stop", ActionKind::Stop},       {"seek", ActionKind::Seek},
+      {"select", ActionKind::Select},   {"filename", ActionKind::FileName},
+      {"keydown", ActionKind::KeyDown}, {"keyrepeat", ActionKind::KeyRepeat},
+      {"keyup", ActionKind::KeyUp},     {"config", ActionKind::Config},
+      {"capture", ActionKind::Capture}, {"move", ActionKind::Move},
+      {"probe", ActionKind::Probe},     {"paint", ActionKind::Paint},
+      {"close", ActionKind::Close},     {"init", ActionKind::Init},
+      {"quit", ActionKind::Quit},
+  };
+  return actions;
+}
+
+bool ParseNumber(const std::string& text, int32_t& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long long parsed = std::strtoll(text.c_str(), &end, 0);
+  if (*end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  value = int32_t(parsed);
+  return true;
+}
+
+// Reads the arguments of `action` from `words` (after time and name).
+bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::string& why) {
+  std::string first, second;
+  words >> first >> second;
+  switch (action.kind) {
+    case ActionKind::Seek:
+    case ActionKind::Select:
+      if (!ParseNumber(first, action.first)) return why = "needs a number", false;
+      return true;
+    case ActionKind::FileName:
+      if (first != "null" && first != "normal") return why = "takes null or normal", false;
+      action.first = first == "null";
+      return true;
+    case ActionKind::KeyDown:
+    case ActionKind::KeyRepeat:
+    case ActionKind::KeyUp:
+      action.first = KeyCodeByName(first);
+      if (action.first < 0) return why = "names no key", false;
+      return true;
+    case ActionKind::Move:
+      if (!ParseNumber(first, action.first) || !ParseNumber(second, action.second))
+        return why = "needs x and y", false;
+      return true;
+    case ActionKind::Capture:
+      if (first.empty()) return why = "needs a file name", false;
+      action.text = first;
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario,
+                     std::string& error) {
+  std::istringstream words(line);
+  std::string time, name;
+  words >> time >> name;
+  ScenarioAction action;
+  action.line = lineNumber;
+  std::string why;
+  auto found = ActionsByName().find(name);
+  if (!ParseNumber(time, action.atMs) || action.atMs < 0) {
+    why = "does not start with a time in ms";
+  } else if (found == ActionsByName().end()) {
+    why = "has an unknown action '" + name + "'";
+  } else {
+    action.kind = found->second;
+    if (ParseArguments(action, words, why)) {
+      scenario.actions.push_back(action);
+      return true;
+    }
+    why = "'" + name + "' " + why;
+  }
+  error = "scenario line " + std::to_string(lineNumber) + " " + why;
+  return false;
+}
+
+}  // namespace
+
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error) {
+  scenario = Scenario{};
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    line = line.substr(start);
+    if (line.compare(0, 9, "playlist ") == 0) {
+      scenario.playlist.push_back(line.substr(9));
+      continue;
+    }
+    if (!ParseActionLine(line, number, scenario, error)) return false;
+  }
+  std::stable_sort(scenario.actions.begin(), scenario.actions.end(),
+                   [](const ScenarioAction& a, const ScenarioAction& b) { return a.atMs < b.atMs; });
+  return true;
+}
+
+int32_t KeyCodeByName(const std::string& name) {
+  static const std::map<std::string, int32_t> named = {
+      {"LEFT", 0x25}, {"UP", 0x26}, {"RIGHT", 0x27}, {"DOWN", 0x28},
+      {"SPACE", 0x20}, {"RETURN", 0x0D}, {"ESCAPE", 0x1B},
+  };
+  auto found = named.find(name);
+  if (found != named.end()) return found->second;
+  if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+    return name[0];
+  int32_t code = 0;
+  if (ParseNumber(name, code) && code > 0 && code < 256) return code;
+  return -1;
+}
+
+int64_t KeyMessageData(int32_t keyCode, ActionKind kind) {
+  struct ScanCode { int32_t key, scan; bool extended; };
+  static const ScanCode codes[] = {
+      {0x25, 0x4B, true}, {0x26, 0x48, true}, {0x27, 0x4D, true}, {0x28, 0x50, true},
+      {0x20, 0x39, false}, {0x0D, 0x1C, false}, {0x1B, 0x01, false},
+  };
+  int64_t data = 1;  // repeat count
+  for (const ScanCode& code : codes)
+    if (code.key == keyCode) data |= int64_t(code.scan) << 16 | int64_t(code.extended) << 24;
+  if (kind != ActionKind::KeyDown) data |= int64_t(1) << 30;  // the key was down before
+  if (kind == ActionKind::KeyUp) data |= int64_t(1) << 31;    // it is being released
+  return data;
+}
+
+void ApplyPlaybackAction(Playback& playback, const ScenarioAction& action, int64_t nowMs) {
+  int32_t current = PositionAnswer(playback, nowMs);
+  switch (action.kind) {
+    case ActionKind::Play:
+      if (playback.state == PlayState::Stopped) current = 0;
+      playback.state = PlayState::Playing;
+      break;
+    case ActionKind::Pause:
+      if (playback.state == PlayState::Playing) playback.state = PlayState::Paused;
+      break;
+    case ActionKind::Stop:
+      playback.state = PlayState::Stopped;
+      current = 0;
+      break;
+    case ActionKind::Seek:
+      current = action.first;
+      break;
+    case ActionKind::Select:
+      playback.entry = action.first;
+      break;
+    case ActionKind::FileName:
+      playback.nullFileName = action.first != 0;
+      break;
+    default:
+      return;
+  }
+  playback.position = current;
+  playback.sinceMs = nowMs;
+}
+
+int32_t IsPlayingAnswer(const Playback& playback) {
+  switch (playback.state) {
+    case PlayState::Playing: return 1;
+    case PlayState::Paused: return 3;
+    default: return 0;
+  }
+}
+
+int32_t PositionAnswer(const Playback& playback, int64_t nowMs) {
+  switch (playback.state) {
+    case PlayState::Playing: return int32_t(playback.position + (nowMs - playback.sinceMs));
+    case PlayState::Paused: return playback.position;
+    default: return -1;
+  }
+}
+
+const char* FileNameAnswer(const Playback& playback, const Scenario& scenario, int64_t entry) {
+  if (playback.nullFileName || entry < 0 || entry >= int64_t(scenario.playlist.size()))
+    return nullptr;
+  return scenario.playlist[size_t(entry)].c_str();
+}

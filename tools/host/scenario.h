@@ -1,0 +1,67 @@
+// scenario.h -- the host harness's scenario file and its playback model.
+//
+// Portable: parsed and simulated the same way natively (for tests) and in
+// the Windows harness. The file format is described in tools/host/README.md.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class ActionKind {
+  Play, Pause, Stop, Seek, Select, FileName,  // playback model
+  KeyDown, KeyRepeat, KeyUp,                  // keys posted to the game window
+  Config, Capture, Move, Probe, Paint, Close, // the plug-in and its window
+  Init, Quit,                                 // plug-in sessions
+};
+
+struct ScenarioAction {
+  int32_t atMs = 0;      // time since the harness started
+  ActionKind kind = ActionKind::Play;
+  int32_t first = 0;     // seek position, entry, key code, x
+  int32_t second = 0;    // y
+  std::string text;      // capture file
+  int line = 0;          // line in the scenario file
+};
+
+struct Scenario {
+  std::vector<std::string> playlist;   // file names, in order
+  std::vector<ScenarioAction> actions; // sorted by time, file order kept
+};
+
+// Parses a scenario. Returns true and fills `scenario`, or false with
+// `error` naming the line and what is wrong with it.
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error);
+
+// Virtual-key code for a key name: LEFT, RIGHT, UP, DOWN, SPACE, RETURN,
+// ESCAPE, a letter or digit, or a number (decimal or 0x hex). -1 if unknown.
+int32_t KeyCodeByName(const std::string& name);
+
+// The lParam a keyboard driver gives a key message: repeat count 1, the
+// key's scan code and extended flag, bit 30 the previous key state and bit
+// 31 the transition state.
+int64_t KeyMessageData(int32_t keyCode, ActionKind kind);
+
+// The player's playback state as the requests see it.
+enum class PlayState { Stopped, Playing, Paused };
+
+struct Playback {
+  PlayState state = PlayState::Stopped;
+  int32_t position = 0;      // ms, at `sinceMs` (while playing) or frozen
+  int64_t sinceMs = 0;       // clock time `position` was taken at
+  int32_t entry = 0;         // current playlist entry
+  bool nullFileName = false; // request 211 answers null
+};
+
+// Applies a playback action (Play, Pause, Stop, Seek, Select, FileName) at
+// clock time `nowMs`.
+void ApplyPlaybackAction(Playback& playback, const ScenarioAction& action, int64_t nowMs);
+
+// Answer to request 104: 1 playing, 3 paused, 0 stopped.
+int32_t IsPlayingAnswer(const Playback& playback);
+// Answer to request 105: the position in ms, running with the clock while
+// playing; -1 while stopped, as the player answers.
+int32_t PositionAnswer(const Playback& playback, int64_t nowMs);
+// Answer to request 211 for `entry`: the file name, or null when the entry
+// is out of range or null names were asked for.
+const char* FileNameAnswer(const Playback& playback, const Scenario& scenario, int64_t entry);
