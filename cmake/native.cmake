@@ -5,7 +5,6 @@ enable_testing()
 
 set(STOMPARA_WIN64_BUILD "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH "x86_64 mingw build folder")
 set(STOMPARA_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "i686 mingw build folder")
-set(STOMPARA_FUZZ_BUILD "${CMAKE_SOURCE_DIR}/build/fuzz" CACHE PATH "libFuzzer build folder")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/chart/CMakeLists.txt)
   add_subdirectory(tools/chart)
@@ -13,6 +12,11 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()
+
+# The harness's portable model (scenario files, playback answers, journal).
+add_library(stompara_host_model STATIC tools/host/scenario.cpp tools/host/journal.cpp)
+target_include_directories(stompara_host_model PUBLIC tools/host)
+target_compile_options(stompara_host_model PRIVATE ${warnings})
 
 file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp tests/fakes/*.cpp)
 list(FILTER native_tests EXCLUDE REGEX "_win32_test\\.cpp$|/e2e/")
@@ -22,7 +26,8 @@ target_compile_options(stompara_tests PRIVATE ${warnings})
 target_compile_definitions(stompara_tests PRIVATE
   STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_tests PRIVATE stompara_core GTest::gtest GTest::gtest_main)
+target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
+                      GTest::gtest GTest::gtest_main)
 if(TARGET stompara_assets_lib)
   target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)
 endif()
@@ -40,13 +45,16 @@ target_compile_definitions(stompara_e2e PRIVATE
 target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
 add_test(NAME e2e COMMAND stompara_e2e)
 
+add_test(NAME dll_i686 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh
+         ${STOMPARA_WIN32_BUILD}/vis_stompara.dll PE32)
+add_test(NAME dll_x86_64 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh
+         ${STOMPARA_WIN64_BUILD}/vis_stompara.dll PE32+)
+
 add_test(NAME win32_unit
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_win32_tests.exe)
 
 file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
 foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
-  add_test(NAME fuzz_${name}
-    COMMAND ${STOMPARA_FUZZ_BUILD}/${name} -max_total_time=20 -seed=1
-            ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+  add_test(NAME fuzz_${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh ${name} 20)
 endforeach()

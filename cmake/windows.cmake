@@ -23,6 +23,9 @@ endif()
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_subdirectory(tools/host)
+  add_library(null_module_plugin SHARED tests/host/null_module_plugin_win32.cpp)
+  set_target_properties(null_module_plugin PROPERTIES PREFIX "")
+  target_link_options(null_module_plugin PRIVATE ${static_runtime})
 
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

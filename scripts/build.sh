@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# build.sh -- configure and build every build of the tree into build/.
+#
+#   build/win32   vis_stompara.dll for the 32-bit player (the product)
+#   build/win64   the 64-bit twin, the host harness, Windows unit tests
+#   build/native  portable code, unit and end-to-end tests, tools (ASan/UBSan)
+#   build/fuzz    libFuzzer targets (clang)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+configure() {  # folder, then cmake options
+  local folder=$root/build/$1
+  shift
+  cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+configure native -DSTOMPARA_SANITIZE=ON
+CC=clang CXX=clang++ configure fuzz -DSTOMPARA_FUZZ=ON
+for build in win32 win64 native fuzz; do
+  echo "== building $build"
+  if ! cmake --build "$root/build/$build" -j "$jobs" >"$root/build/$build.log" 2>&1; then
+    grep -E 'error|Error' "$root/build/$build.log" | head -40
+    echo "build of $build failed: see build/$build.log"
+    exit 1
+  fi
+done
+echo "vis_stompara.dll (32-bit): $root/build/win32/vis_stompara.dll"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# install-deps.sh -- install what building and testing Stompara needs (Debian 12, as root).
+set -euo pipefail
+packages=(
+  cmake make g++ googletest libgtest-dev           # native build and unit tests
+  clang libclang-rt-14-dev                         # libFuzzer targets
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
+  wine64 xvfb xauth                                # running the 64-bit twin
+)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# run-fuzz.sh -- a short libFuzzer run of one target from its seed corpus.
+#
+# Usage: scripts/run-fuzz.sh TARGET [SECONDS]
+# New inputs go to a scratch folder, so the committed seeds never change.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+target=$1 seconds=${2:-20}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"$root/build/fuzz/$target" -max_total_time="$seconds" -seed=1 -print_final_stats=1 \
+  "$scratch" "$root/tests/fuzz/corpus/$target" 2>&1 | tail -15
+exit "${PIPESTATUS[0]}"

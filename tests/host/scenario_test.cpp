@@ -1,0 +1,121 @@
+// scenario_test.cpp -- the host harness's scenario files, playback answers and journal text.
+#include <gtest/gtest.h>
+
+#include "journal.h"
+#include "scenario.h"
+
+namespace {
+
+TEST(Scenario, ParsesPlaylistAndTimedActionsInTimeOrder) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("# a comment\r\n"
+                            "playlist C:\\Music\\Demo Song.mp3\r\n"
+                            "  playlist C:\\Music\\Two.mp3\n"
+                            "500 keydown LEFT\n"
+                            "100 play\n"
+                            "\n"
+                            "500 keyup left_is_not_a_key_name_but_this_line_is_never_reached\n",
+                            scenario, error) == false);
+  EXPECT_EQ(error, "scenario line 7 'keyup' names no key");
+
+  ASSERT_TRUE(ParseScenario("playlist C:\\Music\\Demo Song.mp3\n"
+                            "500 keydown LEFT\n100 play\n500 capture out.bmp\n900 move -20 35\n",
+                            scenario, error))
+      << error;
+  ASSERT_EQ(scenario.playlist.size(), 1u);
+  EXPECT_EQ(scenario.playlist[0], "C:\\Music\\Demo Song.mp3");
+  ASSERT_EQ(scenario.actions.size(), 4u);
+  EXPECT_EQ(scenario.actions[0].kind, ActionKind::Play);
+  EXPECT_EQ(scenario.actions[1].kind, ActionKind::KeyDown);  // same time: file order kept
+  EXPECT_EQ(scenario.actions[1].first, 0x25);
+  EXPECT_EQ(scenario.actions[2].text, "out.bmp");
+  EXPECT_EQ(scenario.actions[3].first, -20);
+  EXPECT_EQ(scenario.actions[3].second, 35);
+  EXPECT_EQ(scenario.actions[3].line, 5);
+}
+
+TEST(Scenario, RejectsMalformedLinesNamingThem) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"soon play\n", "scenario line 1 does not start with a time in ms"},
+      {"-5 play\n", "scenario line 1 does not start with a time in ms"},
+      {"0 play\n10 dance\n", "scenario line 2 has an unknown action 'dance'"},
+      {"10 seek\n", "scenario line 1 'seek' needs a number"},
+      {"10 seek 12x\n", "scenario line 1 'seek' needs a number"},
+      {"10 move 3\n", "scenario line 1 'move' needs x and y"},
+      {"10 capture\n", "scenario line 1 'capture' needs a file name"},
+      {"10 filename maybe\n", "scenario line 1 'filename' takes null or normal"},
+  };
+  for (const auto& c : cases) {
+    Scenario scenario;
+    std::string error;
+    EXPECT_FALSE(ParseScenario(c.first, scenario, error)) << c.first;
+    EXPECT_EQ(error, c.second);
+  }
+}
+
+TEST(Scenario, KeyDataCarriesScanCodeAndPreviousState) {
+  struct Case { const char* name; ActionKind kind; int64_t data; };
+  const Case cases[] = {
+      {"LEFT", ActionKind::KeyDown, 0x014B0001},
+      {"LEFT", ActionKind::KeyRepeat, 0x414B0001},
+      {"LEFT", ActionKind::KeyUp, 0xC14B0001},
+      {"DOWN", ActionKind::KeyDown, 0x01500001},
+      {"UP", ActionKind::KeyDown, 0x01480001},
+      {"RIGHT", ActionKind::KeyUp, 0xC14D0001},
+      {"SPACE", ActionKind::KeyDown, 0x00390001},
+      {"Z", ActionKind::KeyDown, 0x00000001},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(KeyMessageData(KeyCodeByName(c.name), c.kind), c.data) << c.name;
+  EXPECT_EQ(KeyCodeByName("0x41"), 0x41);
+  EXPECT_EQ(KeyCodeByName("7"), '7');
+  EXPECT_EQ(KeyCodeByName("NOPE"), -1);
+  EXPECT_EQ(KeyCodeByName("300"), -1);
+}
+
+ScenarioAction Action(ActionKind kind, int32_t first = 0) {
+  ScenarioAction action;
+  action.kind = kind;
+  action.first = first;
+  return action;
+}
+
+TEST(Playback, AnswersAsThePlayerDoes) {
+  Scenario scenario;
+  scenario.playlist = {"C:\\a.mp3", "C:\\b.mp3"};
+  Playback playback;
+  EXPECT_EQ(IsPlayingAnswer(playback), 0);
+  EXPECT_EQ(PositionAnswer(playback, 0), -1);
+  ApplyPlaybackAction(playback, Action(ActionKind::Play), 1000);
+  EXPECT_EQ(IsPlayingAnswer(playback), 1);
+  EXPECT_EQ(PositionAnswer(playback, 1250), 250);
+  ApplyPlaybackAction(playback, Action(ActionKind::Pause), 1500);
+  EXPECT_EQ(IsPlayingAnswer(playback), 3);
+  EXPECT_EQ(PositionAnswer(playback, 9000), 500);
+  ApplyPlaybackAction(playback, Action(ActionKind::Play), 9000);  // resumes where it paused
+  EXPECT_EQ(PositionAnswer(playback, 9100), 600);
+  ApplyPlaybackAction(playback, Action(ActionKind::Seek, 60000), 9100);
+  EXPECT_EQ(PositionAnswer(playback, 9200), 60100);
+  ApplyPlaybackAction(playback, Action(ActionKind::Stop), 9300);
+  EXPECT_EQ(PositionAnswer(playback, 9400), -1);
+  ApplyPlaybackAction(playback, Action(ActionKind::Play), 10000);  // from the start again
+  EXPECT_EQ(PositionAnswer(playback, 10040), 40);
+
+  EXPECT_STREQ(FileNameAnswer(playback, scenario, 1), "C:\\b.mp3");
+  EXPECT_EQ(FileNameAnswer(playback, scenario, 2), nullptr);
+  EXPECT_EQ(FileNameAnswer(playback, scenario, -1), nullptr);
+  ApplyPlaybackAction(playback, Action(ActionKind::Select, 1), 10050);
+  EXPECT_EQ(playback.entry, 1);
+  ApplyPlaybackAction(playback, Action(ActionKind::FileName, 1), 10060);
+  EXPECT_EQ(FileNameAnswer(playback, scenario, 1), nullptr);
+  EXPECT_EQ(PositionAnswer(playback, 10100), 100);  // other actions keep the clock running
+}
+
+TEST(Journal, LinesAreFlatJsonWithEveryByteKept) {
+  EXPECT_EQ(JournalLine(12, "request", {Field("request", int64_t(211)), Field("answer", nullptr)}),
+            "{\"t\":12,\"event\":\"request\",\"request\":211,\"answer\":null}");
+  EXPECT_EQ(JsonString("a\"b\\c\r\n\t\x01\xE9"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001\\u00e9\"");
+}
+
+}  // namespace
