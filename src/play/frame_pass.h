@@ -13,3 +13,11 @@ extern int32_t frameCounter;
 
 // Time between the starts of the two latest Render calls, in ms.
 extern int32_t frameInterval;
+
+// File title of the song seen last (260 bytes), compared byte for byte with
+// the playing song's title every frame. Visualisation thread only.
+extern char lastSeenTitle[260];
+
+// Init: forgets any song, so the next frame loads the playing song's chart:
+// empties the last-seen title and makes the chart absent.
+void ForgetSong();

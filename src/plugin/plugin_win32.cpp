@@ -1,7 +1,9 @@
 // plugin_win32.cpp -- the export, the host records, and Init, Quit and Config.
 #include "plugin/plugin_win32.h"
 
+#include "chart/chart_loader.h"
 #include "gfx/surfaces_win32.h"
+#include "play/frame_pass.h"
 #include "plugin/event_log.h"
 #include "plugin/event_log_win32.h"
 #include "plugin/game_window_win32.h"
@@ -61,6 +63,7 @@ int __cdecl Init(winampVisModule* module) {
   MakeBannerFont();
   ShowWindow(gameWindow, SW_SHOWNORMAL);
   WriteLogLine("Window visible now.");
+  ForgetSong();
 
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
@@ -69,6 +72,7 @@ int __cdecl Init(winampVisModule* module) {
 }
 
 void __cdecl Quit(winampVisModule* module) {
+  ReleaseStepChart();
   WriteSettings(module);
   FreeBannerFont();
   FreeSurfaces();

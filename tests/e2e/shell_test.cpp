@@ -1,6 +1,10 @@
 // shell_test.cpp -- the plug-in's spine in the host harness: records, window, settings, log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "e2e/host_support.h"
 
 namespace {
@@ -160,6 +164,25 @@ TEST(Shell, SecondRunLeavesOnlyItsOwnLogLines) {
   EXPECT_EQ(lines.back(), "Event log shut down.");
 }
 
+TEST(Shell, LoggingSwitchedOnWhileRunningWritesNoLog) {
+  std::string folder = MakePluginFolder("log-late");
+  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=0\r\n");
+  // Once the plug-in runs, switch logging on in the file; Config re-reads it.
+  std::thread editor([&folder] {
+    for (int tries = 0; tries < 600; ++tries) {
+      if (ReadFile(folder + "/journal.jsonl").find("\"init\"") != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\n");
+  });
+  HostRun run = RunHost(folder, "0 play\n1500 config\n1800 quit\n");
+  editor.join();
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_EQ(EventsNamed(run, "quit").size(), 1u);
+  EXPECT_FALSE(FileExists(folder + "/StomparaLog.txt"));
+  EXPECT_EQ(IniValue(Ini(folder), kSection, "WRITE_LOG"), "1");
+}
+
 TEST(Shell, UncreatableLogStopsInitWithABox) {
   std::string folder = MakePluginFolder("log-blocked");
   WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\n");
@@ -223,6 +246,10 @@ TEST(Shell, HarnessRefusesWhatIsNoPlugIn) {
   HostRun noExport = RunHostWithArguments(folder, "--journal journal.jsonl C:\\\\windows\\\\system32\\\\version.dll");
   EXPECT_EQ(noExport.exitCode, 3);
   EXPECT_NE(noExport.stderrText.find("no winampVisGetHeader export"), std::string::npos);
+  WriteFile(folder + "/null.dll", ReadFile(STOMPARA_WIN64_BUILD "/null_module_plugin.dll"));
+  HostRun noModule = RunHostWithArguments(folder, "--journal journal.jsonl null.dll");
+  EXPECT_EQ(noModule.exitCode, 4);
+  EXPECT_NE(noModule.stderrText.find("gives no module 0"), std::string::npos);
   WriteFile(folder + "/bad.txt", "0 dance\n");
   HostRun badScenario = RunHostWithArguments(folder, "vis_stompara.dll bad.txt");
   EXPECT_EQ(badScenario.exitCode, 65);
