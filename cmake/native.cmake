@@ -6,9 +6,7 @@ enable_testing()
 set(STOMPARA_WIN64_BUILD "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH "x86_64 mingw build folder")
 set(STOMPARA_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "i686 mingw build folder")
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/chart/CMakeLists.txt)
-  add_subdirectory(tools/chart)
-endif()
+add_subdirectory(tools/chart)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()
@@ -28,6 +26,9 @@ target_compile_definitions(stompara_tests PRIVATE
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
                       GTest::gtest GTest::gtest_main)
+# The chart tests test the inspector's report and run the inspector itself.
+target_link_libraries(stompara_tests PRIVATE stompara_chart_report)
+add_dependencies(stompara_tests stompara_chart)
 if(TARGET stompara_assets_lib)
   target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)
 endif()

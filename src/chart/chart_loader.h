@@ -1,0 +1,47 @@
+// chart_loader.h -- the chart in force and the loader that reads it from the song's MSD file.
+#pragma once
+
+#include <cstdint>
+
+// The chart the step clock plays from. One module-level record that lives as
+// long as the plug-in; only the loader (and Quit, through ReleaseStepChart)
+// writes it. Host's visualisation thread only; no lock.
+struct StepChart {
+  // The chart file's bytes with line breaks removed and a terminator after
+  // them; a block from Platform_AllocChartBlock of textSize + 1 bytes, owned
+  // here. Null while absent (at start, after a failed allocation, after Quit).
+  char* chartText;
+  // Size in bytes of the chart file opened last.
+  uint32_t textSize;
+  // Length of one step in ms, 30000 / BPM as a 32-bit float; 0.0 at start.
+  float msPerStep;
+  // Number of steps of every chart of the file; 0 at start.
+  int32_t stepCount;
+  // Bytes of chartText before its first zero byte: how far the step clock
+  // may read. 0 while chartText is absent.
+  uint32_t textLength;
+};
+
+// Written by LoadStepChart, InitStepChart and ReleaseStepChart; read by the
+// step clock (chartText, msPerStep, stepCount, textLength) and the frame
+// pass (whether chartText is present).
+extern StepChart stepChart;
+
+// For Init: no chart text, msPerStep 0.0, stepCount 0. Does not free a held
+// block (Quit has released it). Visualisation thread.
+void InitStepChart();
+
+// Loads the chart of the song whose file title is `title` (a terminated file
+// name without folder, with or without its extension; at most 259
+// characters): MSD_PATH, a backslash, and the title with everything after its
+// first "." replaced by "msd" (".msd" appended when it has no "."). Sets
+// combo to 0 first, whatever the outcome. Returns 1 when a chart was loaded.
+// Returns 0 on failure, which it has already reported by box and/or log line:
+// open failed (also for a path over 259 characters), allocation failed, read
+// failed or short, and no readable tempo above 0 ("Bad MSD file header").
+// Visualisation thread only; may block in a modal box.
+int LoadStepChart(const char* title);
+
+// For Quit: when chartText is present, frees it, makes it absent and logs
+// "MSD structure released.". Does nothing otherwise. Visualisation thread.
+void ReleaseStepChart();

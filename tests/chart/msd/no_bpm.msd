@@ -1,0 +1,3 @@
+#TITLE:No Tempo;
+#SINGLE:BASIC:3:
+40206080;

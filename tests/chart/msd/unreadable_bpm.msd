@@ -1,0 +1,3 @@
+#BPM:fast;
+#SINGLE:BASIC:3:
+40206080;

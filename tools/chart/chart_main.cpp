@@ -1,0 +1,96 @@
+// chart_main.cpp -- stompara_chart: checks an MSD step chart the way the game will read it.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "chart_report.h"
+
+namespace {
+
+constexpr int kUsageStatus = 3;
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: stompara_chart [--json | --timeline LEVEL] FILE.msd\n"
+               "exit status: 0 playable, 1 playable with warnings, 2 not playable, 3 bad usage\n");
+  return kUsageStatus;
+}
+
+// Reads the whole file; false with `error` set when it cannot.
+bool ReadWholeFile(const char* path, std::string& bytes, std::string& error) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    error = std::strerror(errno);
+    return false;
+  }
+  char chunk[65536];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) error = "read error";
+  return !failed;
+}
+
+bool ParseLevel(const char* text, int32_t& level) {
+  char* end = nullptr;
+  errno = 0;
+  long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return false;
+  level = int32_t(value);
+  return true;
+}
+
+// Prints the timeline of `level`; 2 with the reason when the level cannot be played.
+int PrintTimeline(const char* path, const ChartReport& report, int32_t level) {
+  std::string reason;
+  std::string text = FormatTimeline(report, level, reason);
+  if (!reason.empty()) {
+    std::fprintf(stderr, "%s: not playable: %s\n", path, reason.c_str());
+    return 2;
+  }
+  std::fputs(text.c_str(), stdout);
+  return ChartExitStatus(report);
+}
+
+int PrintReport(const char* path, const ChartReport& report, bool json) {
+  std::string text = json ? FormatChartJson(report) : FormatChartText(report);
+  std::fputs(text.c_str(), stdout);
+  // The text report names the reason itself; JSON has no place for it.
+  if (json && ChartExitStatus(report) == 2) {
+    std::fprintf(stderr, "%s: not playable: %s\n", path, report.notPlayable.c_str());
+  }
+  return ChartExitStatus(report);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool json = false;
+  bool timeline = false;
+  int32_t level = 0;
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0) {
+      json = true;
+    } else if (std::strcmp(argv[i], "--timeline") == 0) {
+      if (++i >= argc || !ParseLevel(argv[i], level)) return Usage();
+      timeline = true;
+    } else if (path == nullptr && argv[i][0] != '-') {
+      path = argv[i];
+    } else {
+      return Usage();
+    }
+  }
+  if (path == nullptr || (json && timeline)) return Usage();
+  std::string bytes;
+  std::string error;
+  if (!ReadWholeFile(path, bytes, error)) {
+    std::fprintf(stderr, "%s: not playable: cannot read the file: %s\n", path, error.c_str());
+    return 2;
+  }
+  ChartReport report = InspectChart(path, bytes);
+  return timeline ? PrintTimeline(path, report, level) : PrintReport(path, report, json);
+}

@@ -1,0 +1,319 @@
+// chart_report.cpp -- reads an MSD file with the game's own code and collects the surprises in it.
+#include "chart_report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kLevelNames[kReportedLevels] = {"Standard", "Advanced", "Expert"};
+constexpr char kStepBytes[] = "0123456789AB";
+
+uint32_t LineOfOriginal(const ChartReport& r, uint32_t original) {
+  auto after = std::upper_bound(r.lineStarts.begin(), r.lineStarts.end(), original);
+  return uint32_t(after - r.lineStarts.begin());
+}
+
+void Warn(ChartReport& r, uint32_t line, const std::string& message) {
+  r.warnings.push_back({line, message});
+}
+
+void WarnAt(ChartReport& r, int64_t textOffset, const std::string& message) {
+  Warn(r, OriginalLine(r, textOffset), message);
+}
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// "chart 2 (level 1, Advanced)"; the fourth and later charts have no name.
+std::string ChartName(size_t index) {
+  std::string name = "chart " + std::to_string(index + 1) + " (level " + std::to_string(index);
+  if (index < size_t(kReportedLevels)) name += std::string(", ") + kLevelNames[index];
+  return name + ")";
+}
+
+// Where each line of the original bytes begins: after CR LF, a lone CR or a lone LF.
+std::vector<uint32_t> FindLineStarts(const std::string& bytes) {
+  std::vector<uint32_t> starts = {0};
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    if (bytes[i] == '\r' || bytes[i] == '\n') starts.push_back(uint32_t(i + 1));
+  }
+  return starts;
+}
+
+void StripText(ChartReport& r, const std::string& bytes) {
+  std::vector<char> block(bytes.begin(), bytes.end());
+  block.push_back('\0');  // the loader's spare byte
+  r.keptFrom.assign(bytes.size() + 1, 0);
+  uint32_t kept = stripLineBreaks(block.data(), uint32_t(bytes.size()), r.keptFrom.data());
+  uint32_t length = textLengthOf(block.data(), kept);
+  if (length < kept) {
+    Warn(r, LineOfOriginal(r, r.keptFrom[length]),
+         "a zero byte ends the text here: the game reads nothing after it");
+  }
+  r.text.assign(block.data(), length);
+  r.keptFrom.resize(length);
+}
+
+// Tags written in other letter cases, which the game's exact search passes by.
+void WarnOtherCase(ChartReport& r, const char* tag, const std::string& what) {
+  size_t length = std::strlen(tag);
+  for (size_t at = 0; at + length <= r.text.size(); ++at) {
+    bool same = true;
+    bool exact = true;
+    for (size_t i = 0; i < length && same; ++i) {
+      char c = r.text[at + i];
+      same = std::tolower(static_cast<unsigned char>(c)) == std::tolower(static_cast<unsigned char>(tag[i]));
+      exact = exact && c == tag[i];
+    }
+    if (same && !exact) {
+      WarnAt(r, int64_t(at), "\"" + r.text.substr(at, length) + "\" is not " + what +
+                                 ": the game matches \"" + tag + "\" in capitals only");
+    }
+  }
+}
+
+void InspectTempo(ChartReport& r) {
+  const char* text = r.text.c_str();
+  r.tempoOffset = findTempoTag(text);
+  r.tempo = readTempo(text, r.bpm, r.msPerStep);
+  WarnOtherCase(r, kTempoTag, "a tempo tag");
+  std::string line = std::to_string(OriginalLine(r, r.tempoOffset));
+  if (r.tempo == kTempoMissing) {
+    Warn(r, 0, "the file has no \"#BPM:\" tempo tag: the game shows \"Bad MSD file header\"");
+    r.notPlayable = "no \"#BPM:\" tempo tag";
+  } else if (r.tempo == kTempoUnreadable) {
+    WarnAt(r, r.tempoOffset, "\"#BPM:\" is not followed by a number the game can read: it shows "
+                             "\"Bad MSD file header\"");
+    r.notPlayable = "the tempo on line " + line + " cannot be read";
+  } else if (r.tempo == kTempoUnplayable) {
+    WarnAt(r, r.tempoOffset, "the tempo " + Number(r.bpm) + " cannot time a step (it must be above 0 "
+                             "and not tiny): the game shows \"Bad MSD file header\"");
+    r.notPlayable = "the tempo on line " + line + " (" + Number(r.bpm) + " BPM) cannot time a step";
+  }
+  if (r.tempoOffset != kNoOffset) {
+    const char* second = std::strstr(text + r.tempoOffset + 1, kTempoTag);
+    if (second != nullptr) {
+      WarnAt(r, second - text, "a second \"#BPM:\" is ignored: the whole file plays at the first tempo");
+    }
+  }
+}
+
+void FindCharts(ChartReport& r) {
+  const char* text = r.text.c_str();
+  for (const char* at = std::strstr(text, kChartTag); at != nullptr; at = std::strstr(at + 1, kChartTag)) {
+    r.charts.push_back(at - text);
+  }
+  r.stepCount = measureStepCount(text, uint32_t(r.text.size()));
+  for (int32_t level = 0; level < kReportedLevels; ++level) {
+    LevelChart& chart = r.levels[level];
+    chart.chartOffset = findChart(text, level);
+    if (chart.chartOffset == kNoOffset) continue;
+    chart.dataOffset = findStepData(text, chart.chartOffset);
+    if (chart.dataOffset == kNoOffset) continue;
+    for (int32_t index = 1; index <= r.stepCount; ++index) {
+      int64_t at = stepOffset(chart.dataOffset, index, uint32_t(r.text.size()));
+      if (at == kNoOffset) break;
+      chart.steps += r.text[size_t(at)];
+    }
+  }
+}
+
+void CheckFirstHeader(ChartReport& r) {
+  const LevelChart& first = r.levels[0];
+  if (first.dataOffset == kNoOffset) return;
+  int64_t length = first.dataOffset - first.chartOffset;
+  if (length == int64_t(kFixedHeaderLength)) return;
+  int64_t change = length - int64_t(kFixedHeaderLength);
+  std::string message = "the first chart's header is " + std::to_string(length) +
+                        " characters long, not 16: the game counts steps from its 17th character, so ";
+  if (change > 0) {
+    message += "every chart plays " + std::to_string(change) +
+               " steps more (the first chart's \";\" and what follows play as steps)";
+  } else {
+    message += "every chart plays " + std::to_string(-change) +
+               " steps fewer (their last step characters are never played)";
+  }
+  WarnAt(r, first.chartOffset, message);
+}
+
+// Where the clock runs once it passes the ";" of a chart that is too short.
+std::string RunsInto(const ChartReport& r, size_t index, int64_t data) {
+  int64_t lastPlayed = data + int64_t(r.stepCount) - 1;
+  if (index + 1 < r.charts.size() && lastPlayed >= r.charts[index + 1]) return "into the next chart";
+  if (lastPlayed >= int64_t(r.text.size())) return "to the end of the file, where the chart ends early";
+  return "into the text after it";
+}
+
+void CheckChartLength(ChartReport& r, size_t index, int64_t data, int64_t end) {
+  int64_t length = end - data;
+  std::string name = ChartName(index);
+  if (end == int64_t(r.text.size())) {
+    WarnAt(r, r.charts[index], name + " has no \";\" after its step data: it runs to the end of the file");
+  } else if (length > r.stepCount) {
+    WarnAt(r, r.charts[index], name + " has " + std::to_string(length) + " step characters but every chart "
+           "plays " + std::to_string(r.stepCount) + ": its last " + std::to_string(length - r.stepCount) +
+           " are never played");
+  } else if (length < r.stepCount) {
+    WarnAt(r, end, name + " ends at this \";\" after " + std::to_string(length) + " steps, but every chart "
+           "plays " + std::to_string(r.stepCount) + ": the game plays on past its \";\" " +
+           RunsInto(r, index, data));
+  }
+}
+
+std::string DescribeByte(char c) {
+  if (c == '\0') return "the end of the text";
+  if (c == ' ') return "blank";
+  if (c == '\t') return "tab";
+  char text[16];
+  if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+    std::snprintf(text, sizeof text, "byte 0x%02X", unsigned(static_cast<unsigned char>(c)));
+  } else {
+    std::snprintf(text, sizeof text, "\"%c\"", c);
+  }
+  return text;
+}
+
+void WarnNoSteps(ChartReport& r, uint32_t line, size_t index, const std::string& found, int count) {
+  std::string message = ChartName(index) + ": " + std::to_string(count) +
+                        (count == 1 ? " character here is no step and plays" : " characters here are no "
+                         "steps and each plays") + " as an empty step:";
+  for (char c : found) message += " " + DescribeByte(c);
+  if (found.find_first_of("()<>{}[]") != std::string::npos) {
+    message += " (DWI-style groups are not read: each character is one step)";
+  }
+  if (found.find_first_of("ab") != std::string::npos) message += " (lowercase \"a\" and \"b\" are no steps)";
+  if (found.find_first_of(" \t") != std::string::npos) message += " (blanks and tabs take up a step each)";
+  Warn(r, line, message);
+}
+
+// Line breaks left in the step data: each byte is one step without arrows.
+void WarnLineBreak(ChartReport& r, int64_t at, size_t index, bool blankLine) {
+  std::string name = ChartName(index);
+  if (blankLine) {
+    WarnAt(r, at, "blank line inside the step data of " + name + ": its CR LF stays as 2 empty steps, "
+           "and every later step of the chart comes 2 eighth notes late");
+  } else if (r.text[size_t(at)] == '\n') {
+    WarnAt(r, at, "this line ends in a bare LF inside the step data of " + name + ": the LF is an empty "
+           "step, and every later step of the chart comes one eighth note late");
+  } else {
+    WarnAt(r, at, "a CR that ends no line stays inside the step data of " + name + " as an empty step");
+  }
+}
+
+// Bytes of the played step data (before the chart's own ";") that name no step.
+void CheckStepBytes(ChartReport& r, size_t index, int64_t from, int64_t to) {
+  uint32_t line = 0;
+  std::string found;
+  int count = 0;
+  for (int64_t at = from; at < to; ++at) {
+    char c = r.text[size_t(at)];
+    if (c == '\r' || c == '\n') {
+      bool blankLine = c == '\r' && at + 1 < to && r.text[size_t(at) + 1] == '\n';
+      WarnLineBreak(r, at, index, blankLine);
+      if (blankLine) ++at;
+      continue;
+    }
+    if (c != '\0' && std::strchr(kStepBytes, c) != nullptr) continue;
+    uint32_t here = OriginalLine(r, at);
+    if (here != line) {
+      if (count > 0) WarnNoSteps(r, line, index, found, count);
+      found.clear();
+      count = 0;
+      line = here;
+    }
+    ++count;
+    if (found.find(c) == std::string::npos) found += c;
+  }
+  if (count > 0) WarnNoSteps(r, line, index, found, count);
+}
+
+void CheckChart(ChartReport& r, size_t index) {
+  int64_t chart = r.charts[index];
+  const char* text = r.text.c_str();
+  if (text[chart + 7] != ':') {
+    WarnAt(r, chart, "\"#SINGLE\" followed by " + DescribeByte(text[chart + 7]) +
+           " instead of \":\" still starts a chart");
+  }
+  if (index >= size_t(kReportedLevels)) {
+    WarnAt(r, chart, ChartName(index) + " plays only at a level the configuration dialog does not offer");
+  }
+  int64_t data = findStepData(text, chart);
+  if (data == kNoOffset) {
+    WarnAt(r, chart, ChartName(index) + "'s header has fewer than three \":\" before the end of the file: "
+           "that level shows \"Bad MSD file header\"");
+    return;
+  }
+  const char* semicolon = std::strchr(text + data, ';');
+  int64_t end = semicolon != nullptr ? semicolon - text : int64_t(r.text.size());
+  CheckChartLength(r, index, data, end);
+  CheckStepBytes(r, index, data, std::min(end, data + int64_t(r.stepCount)));
+}
+
+void CheckLevels(ChartReport& r) {
+  if (r.charts.empty()) return;
+  for (int32_t level = 1; level < kReportedLevels; ++level) {
+    if (r.charts.size() > size_t(level)) continue;
+    Warn(r, 0, "the file has no chart for level " + std::to_string(level) + " (" + kLevelNames[level] +
+         "): at that level the game shows \"Bad MSD file header\" on every frame");
+  }
+}
+
+void SettlePlayable(ChartReport& r) {
+  if (!r.notPlayable.empty()) return;
+  const LevelChart& first = r.levels[0];
+  if (r.charts.empty()) {
+    r.notPlayable = "no \"#SINGLE\" chart";
+  } else if (first.dataOffset == kNoOffset) {
+    r.notPlayable = "the first chart's header on line " + std::to_string(OriginalLine(r, first.chartOffset)) +
+                    " has fewer than three \":\"";
+  } else if (first.steps.empty()) {
+    r.notPlayable = "the first chart has no steps";
+  }
+}
+
+}  // namespace
+
+uint32_t OriginalLine(const ChartReport& r, int64_t textOffset) {
+  if (textOffset < 0) return 0;
+  if (textOffset >= int64_t(r.keptFrom.size())) return uint32_t(r.lineStarts.size());
+  return LineOfOriginal(r, r.keptFrom[size_t(textOffset)]);
+}
+
+ChartReport InspectChart(const std::string& fileName, const std::string& bytes) {
+  ChartReport r;
+  r.fileName = fileName;
+  r.titles = SongTitlesFor(fileName);
+  if (bytes.size() >= size_t(UINT32_MAX)) {
+    r.notPlayable = "the file is too big";
+    return r;
+  }
+  r.fileSize = uint32_t(bytes.size());
+  r.lineStarts = FindLineStarts(bytes);
+  if (r.titles.empty()) {
+    Warn(r, 0, "no song title leads the game to this file name: it opens the title's part before its "
+         "first \".\" followed by \".msd\"");
+  }
+  StripText(r, bytes);
+  InspectTempo(r);
+  FindCharts(r);
+  WarnOtherCase(r, kChartTag, "a chart tag");
+  CheckFirstHeader(r);
+  for (size_t index = 0; index < r.charts.size(); ++index) CheckChart(r, index);
+  CheckLevels(r);
+  SettlePlayable(r);
+  std::stable_sort(r.warnings.begin(), r.warnings.end(),
+                   [](const ChartWarning& a, const ChartWarning& b) { return a.line < b.line; });
+  return r;
+}
+
+int ChartExitStatus(const ChartReport& report) {
+  if (!report.notPlayable.empty()) return 2;
+  return report.warnings.empty() ? 0 : 1;
+}
