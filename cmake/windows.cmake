@@ -1,6 +1,7 @@
 # Windows builds: the plug-in DLL; on x86_64 also the host harness and the
 # Windows-side unit tests that run under wine64.
 enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(static_runtime -static -static-libgcc -static-libstdc++)
 
@@ -17,12 +18,14 @@ set_target_properties(vis_stompara PROPERTIES PREFIX "" OUTPUT_NAME vis_stompara
 target_link_libraries(vis_stompara PRIVATE stompara_core ${win32_libs})
 target_link_options(vis_stompara PRIVATE ${static_runtime})
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/chart/CMakeLists.txt)
-  add_subdirectory(tools/chart)
-endif()
+add_subdirectory(tools/chart)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_subdirectory(tools/host)
+  add_library(background_only_res SHARED tests/gfx/background_only_res_win32.cpp
+              tests/gfx/background_only.rc)
+  set_target_properties(background_only_res PROPERTIES PREFIX "")
+  target_link_options(background_only_res PRIVATE ${static_runtime})
   add_library(null_module_plugin SHARED tests/host/null_module_plugin_win32.cpp)
   set_target_properties(null_module_plugin PROPERTIES PREFIX "")
   target_link_options(null_module_plugin PRIVATE ${static_runtime})

@@ -136,3 +136,39 @@ std::string IniValue(const std::string& ini, const std::string& section, const s
   }
   return "<missing>";
 }
+
+namespace {
+
+uint32_t Little(const std::string& bytes, size_t at, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | uint8_t(bytes[at + size_t(i)]);
+  return value;
+}
+
+}  // namespace
+
+Picture ReadBmp(const std::string& path) {
+  Picture picture;
+  std::string bytes = ReadFile(path);
+  if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return picture;
+  uint32_t dataOffset = Little(bytes, 10, 4), headerSize = Little(bytes, 14, 4);
+  int width = int(Little(bytes, 18, 4)), height = int(int32_t(Little(bytes, 22, 4)));
+  uint32_t bits = Little(bytes, 28, 2), compression = Little(bytes, 30, 4);
+  uint32_t colours = Little(bytes, 46, 4);
+  if (compression != 0 || (bits != 24 && bits != 8) || width <= 0) return picture;
+  bool bottomUp = height > 0;
+  height = bottomUp ? height : -height;
+  size_t rowBytes = (size_t(width) * bits / 8 + 3) & ~size_t(3);
+  if (bytes.size() < dataOffset + rowBytes * size_t(height)) return picture;
+  if (bits == 8 && colours == 0) colours = 256;
+  picture.width = width;
+  picture.height = height;
+  for (int y = 0; y < height; ++y) {
+    size_t row = dataOffset + rowBytes * size_t(bottomUp ? height - 1 - y : y);
+    for (int x = 0; x < width; ++x) {
+      size_t at = bits == 24 ? row + size_t(x) * 3 : 14 + headerSize + 4 * size_t(uint8_t(bytes[row + size_t(x)]));
+      picture.rgb.push_back(Little(bytes, at, 3));
+    }
+  }
+  return picture;
+}

@@ -1,6 +1,7 @@
 // host_support.h -- running the 64-bit plug-in in the host harness under wine64.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,15 @@ void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // A file's lines without their line ends (CR LF or LF).
 std::vector<std::string> ReadLines(const std::string& path);
+
+// An uncompressed BMP file (24-bit, or 8-bit with its colour table) as
+// 0x00RRGGBB values, top row first. Empty `rgb` when the file is not one.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint32_t> rgb;
+  uint32_t at(int x, int y) const { return rgb[size_t(y) * size_t(width) + size_t(x)]; }
+};
+Picture ReadBmp(const std::string& path);
 
 // The value of `key` in `section` of an INI text; "<missing>" when absent.
 std::string IniValue(const std::string& ini, const std::string& section, const std::string& key);
