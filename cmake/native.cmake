@@ -53,6 +53,8 @@ add_test(NAME dll_x86_64 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh
 
 add_test(NAME win32_unit
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_win32_tests.exe)
+add_test(NAME win32_portable
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_portable_tests.exe)
 
 file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
 foreach(target_source ${fuzz_targets})

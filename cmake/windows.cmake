@@ -37,4 +37,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_include_directories(stompara_win32_tests PRIVATE tests)
   target_link_libraries(stompara_win32_tests PRIVATE stompara_win32 stompara_core gtest ${win32_libs})
   target_link_options(stompara_win32_tests PRIVATE ${static_runtime})
+
+  # The portable unit tests again, as a Windows program: the same rules built
+  # by the Windows compiler (32-bit long, its runtime's printf and scanf).
+  file(GLOB portable_tests CONFIGURE_DEPENDS tests/chart/*_test.cpp tests/plugin/*_test.cpp)
+  list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$|chart_report_test\\.cpp$")
+  add_executable(stompara_portable_tests ${portable_tests} tests/fakes/platform_fake.cpp)
+  target_include_directories(stompara_portable_tests PRIVATE tests)
+  target_compile_definitions(stompara_portable_tests PRIVATE STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(stompara_portable_tests PRIVATE stompara_core gtest gtest_main)
+  target_link_options(stompara_portable_tests PRIVATE ${static_runtime})
 endif()
