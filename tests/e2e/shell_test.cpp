@@ -34,6 +34,12 @@ TEST(Shell, HeaderAndModuleRecords) {
   EXPECT_EQ(header["waveformNch"], "0");
   EXPECT_EQ(OnlyEvent(run, "init")["result"], "0");
   EXPECT_GT(EventsNamed(run, "render").size(), 2u);
+  // The end counts every request the host answered.
+  JournalEvent end = OnlyEvent(run, "end");
+  unsigned long counted = 0;
+  for (const char* request : {"requests104", "requests105", "requests125", "requests211"})
+    counted += std::stoul(end[request]);
+  EXPECT_EQ(counted, EventsNamed(run, "request").size());
 }
 
 TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesAllSixKeys) {

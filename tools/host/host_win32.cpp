@@ -18,10 +18,23 @@ constexpr char kUsage[] =
     "Without a SCENARIO it plays until the plug-in's window is closed.\n";
 
 LARGE_INTEGER clockStart, clockFrequency;
+int64_t requestCounts[4];  // 104, 105, 125, 211; main thread only
+
+int64_t& RequestCount(LPARAM request) {
+  static int64_t others;
+  switch (request) {
+    case 104: return requestCounts[0];
+    case 105: return requestCounts[1];
+    case 125: return requestCounts[2];
+    case 211: return requestCounts[3];
+    default: return others;
+  }
+}
 
 LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
   LRESULT answer = 0;
   const char* name = nullptr;
+  ++RequestCount(request);
   switch (request) {
     case 104: answer = IsPlayingAnswer(host.playback); break;
     case 105: answer = PositionAnswer(host.playback, NowMs()); break;
@@ -196,7 +209,9 @@ int main(int argc, char** argv) {
   if (next + 1 >= argc) WaitForSessionEnd();  // no scenario: play until the window closes
   StopSession();
   CloseMessageBoxes();
-  WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load()))});
+  WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),
+                                Field("requests104", requestCounts[0]), Field("requests105", requestCounts[1]),
+                                Field("requests125", requestCounts[2]), Field("requests211", requestCounts[3])});
   CloseJournal();
   return host.lastInitResult.load() == 0 ? 0 : 5;
 }

@@ -38,8 +38,13 @@ DWORD WINAPI RunSession(LPVOID) {
   if (result != 0) return 0;
   int64_t due = NowMs();
   while (PumpUntil(due)) {
+    LARGE_INTEGER before, after, frequency;
+    QueryPerformanceCounter(&before);
     int rendered = module->Render(module);
-    WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered))});
+    QueryPerformanceCounter(&after);
+    QueryPerformanceFrequency(&frequency);
+    int64_t micros = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
+    WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
     if (rendered != 0) break;
     due += module->delayMs > 0 ? module->delayMs : 1;
     if (due < NowMs()) due = NowMs();
