@@ -3,6 +3,7 @@
 
 #include "gfx/surfaces_win32.h"
 #include "plugin/event_log.h"
+#include "plugin/platform.h"
 #include "plugin/plugin_win32.h"
 #include "plugin/settings.h"
 
@@ -25,7 +26,7 @@ void Paint(HWND window) {
     EndPaint(window, &paint);
     return;
   }
-  bool playing = SendMessageA(module->hwndParent, WM_USER, 0, 104) == 1;
+  bool playing = SendMessageA(module->hwndParent, WM_USER, 0, kHostIsPlaying) == 1;
   int result = 0;
   if (!playing && firstPaint != 0) {
     CopyBackBuffer(dc, kClientWidth, kClientHeight);
