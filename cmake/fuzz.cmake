@@ -7,3 +7,7 @@ foreach(target_source ${fuzz_targets})
   target_link_libraries(${name} PRIVATE stompara_core)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
+
+# The chart inspector reads files too.
+add_subdirectory(tools/chart)
+target_link_libraries(chart_report_fuzz PRIVATE stompara_chart_report)
