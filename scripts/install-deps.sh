@@ -5,7 +5,7 @@ packages=(
   cmake make g++ googletest libgtest-dev           # native build and unit tests
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
-  wine64 xvfb xauth                                # running the 64-bit twin
+  wine64 fonts-wine xvfb xauth                     # running the 64-bit twin
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -14,5 +14,5 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi

@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     journalPath = argv[next + 1];
     next += 2;
   }
-  if (next >= argc || argc - next > 2) return Fail(64, std::string("missing plug-in\n") + kUsage);
+  if (next >= argc || argc - next > 2 || argv[next][0] == '-') return Fail(64, kUsage);
   const char* pluginPath = argv[next];
   std::string scenarioText = "0 play\n";
   if (next + 1 < argc) {
