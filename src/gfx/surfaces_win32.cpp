@@ -1,6 +1,7 @@
 // surfaces_win32.cpp -- making and freeing the drawing surfaces and the banner font.
 #include "gfx/surfaces_win32.h"
 
+#include "play/frame_pass.h"
 #include "plugin/event_log.h"
 #include "plugin/plugin_win32.h"
 
@@ -11,9 +12,6 @@ SpriteSurface arrowSheet;
 SpriteSurface maskSheet;
 
 namespace {
-
-constexpr int kFieldWidth = 288;
-constexpr int kFieldHeight = 310;
 
 HFONT bannerFont;
 HGDIOBJ displacedFont;

@@ -3,6 +3,11 @@
 
 #include <cstdint>
 
+// The play field, the back buffer and the game window's client area, in
+// pixels; y grows downwards.
+constexpr int kFieldWidth = 288;
+constexpr int kFieldHeight = 310;
+
 // Advanced by the step clock on every new step (0 -> 1, else +1); the field
 // pass lights the target row while it is 2, and the frame pass then sets it
 // back to 0. Visualisation thread only.

@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr int kFieldWidth = 288;
-constexpr int kFieldHeight = 310;
-
 LONGLONG lastCounterReading;
 
 void MeasureFrameInterval() {

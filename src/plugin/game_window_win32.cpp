@@ -2,6 +2,7 @@
 #include "plugin/game_window_win32.h"
 
 #include "gfx/surfaces_win32.h"
+#include "play/frame_pass.h"
 #include "plugin/event_log.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_win32.h"
@@ -10,8 +11,6 @@
 namespace {
 
 constexpr char kClassName[] = "WinampStompara";
-constexpr int kClientWidth = 288;
-constexpr int kClientHeight = 310;
 
 void CopyBackBuffer(HDC target, int width, int height) {
   BitBlt(target, 0, 0, width, height, backBuffer.memoryDC, 0, 0, SRCCOPY);
@@ -29,7 +28,7 @@ void Paint(HWND window) {
   bool playing = SendMessageA(module->hwndParent, WM_USER, 0, kHostIsPlaying) == 1;
   int result = 0;
   if (!playing && firstPaint != 0) {
-    CopyBackBuffer(dc, kClientWidth, kClientHeight);
+    CopyBackBuffer(dc, kFieldWidth, kFieldHeight);
   } else {
     firstPaint = 0;
     WriteLogLine("Next render is called by painter.");
@@ -78,7 +77,7 @@ void FitClientArea(HWND window) {
   GetClientRect(window, &client);
   int width = client.right - client.left;
   int height = client.bottom - client.top;
-  SetWindowPos(window, nullptr, 0, 0, 2 * kClientWidth - width, 2 * kClientHeight - height,
+  SetWindowPos(window, nullptr, 0, 0, 2 * kFieldWidth - width, 2 * kFieldHeight - height,
                SWP_NOMOVE | SWP_NOZORDER);
 }
 
@@ -95,7 +94,7 @@ int CreateGameWindow(winampVisModule* module) {
   }
   gameWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, module->description,
                                WS_VISIBLE | WS_SYSMENU, SCREEN_X, SCREEN_Y,
-                               kClientWidth, kClientHeight, module->hwndParent, nullptr,
+                               kFieldWidth, kFieldHeight, module->hwndParent, nullptr,
                                module->hDllInstance, nullptr);
   if (gameWindow == nullptr) {
     MessageBoxA(module->hwndParent, "Error creating window", "blah", MB_OK);

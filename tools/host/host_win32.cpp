@@ -143,11 +143,13 @@ int Fail(int code, const std::string& message) {
 
 }  // namespace
 
-int64_t NowMs() {
+int64_t NowMicros() {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  return (now.QuadPart - clockStart.QuadPart) * 1000 / clockFrequency.QuadPart;
+  return (now.QuadPart - clockStart.QuadPart) * 1000000 / clockFrequency.QuadPart;
 }
+
+int64_t NowMs() { return NowMicros() / 1000; }
 
 void WaitPumping(HANDLE handle) {
   while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {

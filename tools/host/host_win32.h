@@ -24,8 +24,9 @@ struct Host {
 
 extern Host host;
 
-// Milliseconds since the harness started; any thread.
+// Milliseconds (and microseconds) since the harness started; any thread.
 int64_t NowMs();
+int64_t NowMicros();
 
 // Pumps the calling thread's messages until `handle` is signalled, so the
 // main window keeps answering while it waits.

@@ -38,12 +38,9 @@ DWORD WINAPI RunSession(LPVOID) {
   if (result != 0) return 0;
   int64_t due = NowMs();
   while (PumpUntil(due)) {
-    LARGE_INTEGER before, after, frequency;
-    QueryPerformanceCounter(&before);
+    int64_t before = NowMicros();
     int rendered = module->Render(module);
-    QueryPerformanceCounter(&after);
-    QueryPerformanceFrequency(&frequency);
-    int64_t micros = (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart;
+    int64_t micros = NowMicros() - before;
     WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
     if (rendered != 0) break;
     due += module->delayMs > 0 ? module->delayMs : 1;
