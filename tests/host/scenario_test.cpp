@@ -1,6 +1,8 @@
 // scenario_test.cpp -- the host harness's scenario files, playback answers and journal text.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "journal.h"
 #include "scenario.h"
 
@@ -45,12 +47,57 @@ TEST(Scenario, RejectsMalformedLinesNamingThem) {
       {"10 move 3\n", "scenario line 1 'move' needs x and y"},
       {"10 capture\n", "scenario line 1 'capture' needs a file name"},
       {"10 filename maybe\n", "scenario line 1 'filename' takes null or normal"},
+      {"10 keypress\n", "scenario line 1 'keypress' names no key"},
+      {"2147483640 keypress UP\n", "scenario line 1 'keypress' comes too late to release its key"},
   };
   for (const auto& c : cases) {
     Scenario scenario;
     std::string error;
     EXPECT_FALSE(ParseScenario(c.first, scenario, error)) << c.first;
     EXPECT_EQ(error, c.second);
+  }
+}
+
+TEST(Scenario, FrameMsIsAHeaderLineFromOneToOneThousand) {
+  const std::pair<const char*, int32_t> good[] = {
+      {"0 play\n", 0}, {"frame-ms 30\n0 play\n", 30}, {"\tframe-ms 1\n", 1}, {"frame-ms 1000\n", 1000}};
+  const char* const bad[] = {"frame-ms 0", "frame-ms 1001", "frame-ms 30ms", "frame-ms 30 40", "frame-ms"};
+  Scenario scenario;
+  std::string error;
+  for (const auto& c : good) {
+    EXPECT_TRUE(ParseScenario(c.first, scenario, error)) << error;
+    EXPECT_EQ(scenario.frameMs, c.second) << c.first;
+  }
+  for (const char* line : bad) {
+    EXPECT_FALSE(ParseScenario(std::string("0 play\n") + line + "\n", scenario, error)) << line;
+    EXPECT_EQ(error, "scenario line 2 'frame-ms' needs a whole number of ms from 1 to 1000");
+  }
+}
+
+TEST(Scenario, KeypressBecomesDownThenUpFortyMsLaterInFileOrder) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("2910 keypress LEFT\n"
+                            "2950 keydown UP\n"
+                            "2950 capture a.bmp\n"
+                            "2920 keypress 0x41\n"
+                            "3000 wait\n",
+                            scenario, error))
+      << error;
+  struct Expected { int32_t atMs; ActionKind kind; int32_t first; int line; };
+  const Expected expected[] = {
+      {2910, ActionKind::KeyDown, 0x25, 1}, {2920, ActionKind::KeyDown, 0x41, 4},
+      {2950, ActionKind::KeyUp, 0x25, 1},   {2950, ActionKind::KeyDown, 0x26, 2},
+      {2950, ActionKind::Capture, 0, 3},    {2960, ActionKind::KeyUp, 0x41, 4},
+      {3000, ActionKind::Wait, 0, 5},
+  };
+  ASSERT_EQ(scenario.actions.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const ScenarioAction& action = scenario.actions[i];
+    EXPECT_EQ(action.atMs, expected[i].atMs) << i;
+    EXPECT_EQ(action.kind, expected[i].kind) << i;
+    EXPECT_EQ(action.first, expected[i].first) << i;
+    EXPECT_EQ(action.line, expected[i].line) << i;
   }
 }
 

@@ -114,6 +114,7 @@ void RunAction(const ScenarioAction& action) {
     case ActionKind::Close: if (game) PostMessageA(game, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case ActionKind::Init: StartSession(); break;
     case ActionKind::Quit: StopSession(); break;
+    case ActionKind::Wait: WaitForSessionEnd(); break;
     default: ApplyPlaybackAction(host.playback, action, NowMs()); break;
   }
 }
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
   }
   if (next >= argc || argc - next > 2 || argv[next][0] == '-') return Fail(64, kUsage);
   const char* pluginPath = argv[next];
-  std::string scenarioText = "0 play\n";
+  std::string scenarioText = "0 play\n0 wait\n";  // no scenario: play until the window closes
   if (next + 1 < argc) {
     std::ifstream file(argv[next + 1], std::ios::binary);
     if (!file) return Fail(66, std::string("cannot read scenario ") + argv[next + 1]);
@@ -201,6 +202,7 @@ int main(int argc, char** argv) {
                                    Field("module0", host.module->description),
                                    Field("module1Null", int64_t(header->getModule(1) == nullptr)),
                                    Field("delayMs", int64_t(host.module->delayMs)),
+                                   Field("frameMs", int64_t(host.scenario.frameMs)),
                                    Field("latencyMs", int64_t(host.module->latencyMs)),
                                    Field("spectrumNch", int64_t(host.module->spectrumNch)),
                                    Field("waveformNch", int64_t(host.module->waveformNch))});
@@ -208,7 +210,6 @@ int main(int argc, char** argv) {
   host.mainWindow = CreateMainWindow();
   StartSession();
   RunScenario();
-  if (next + 1 >= argc) WaitForSessionEnd();  // no scenario: play until the window closes
   StopSession();
   CloseMessageBoxes();
   WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),

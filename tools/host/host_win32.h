@@ -34,9 +34,11 @@ void WaitPumping(HANDLE handle);
 
 // Visualisation sessions (vis_session_win32.cpp). Main thread only.
 bool SessionRunning();
-// Starts a thread that calls Init, then Render every delayMs, then Quit.
+// Starts a thread that calls Init, then Render every delayMs (or every
+// frame-ms the scenario asks for), then Quit.
 void StartSession();
-// Waits until the session ends by itself (its window closed, say).
+// Waits until the session ends by itself (its window closed, say); returns
+// at once when none is running.
 void WaitForSessionEnd();
 // Asks the running session to call Quit and end; waits for it.
 void StopSession();

@@ -18,7 +18,8 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"capture", ActionKind::Capture}, {"move", ActionKind::Move},
       {"probe", ActionKind::Probe},     {"paint", ActionKind::Paint},
       {"close", ActionKind::Close},     {"init", ActionKind::Init},
-      {"quit", ActionKind::Quit},
+      {"quit", ActionKind::Quit},       {"wait", ActionKind::Wait},
+      {"keypress", ActionKind::KeyDown},  // its KeyUp is added after parsing
   };
   return actions;
 }
@@ -64,6 +65,32 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
   }
 }
 
+// A keypress is a fresh KeyDown and, kKeyPressHoldMs later, the KeyUp of
+// the same key. Appending the KeyUp right after its KeyDown lets the stable
+// sort place it among the actions at its time as if it stood on this line.
+void AddKeyRelease(const ScenarioAction& press, Scenario& scenario) {
+  ScenarioAction release = press;
+  release.kind = ActionKind::KeyUp;
+  release.atMs = press.atMs + kKeyPressHoldMs;
+  scenario.actions.push_back(release);
+}
+
+// `frame-ms N` is a header line like `playlist`: it carries no time.
+bool ParseFrameMsLine(const std::string& line, int lineNumber, Scenario& scenario,
+                      std::string& error) {
+  std::istringstream words(line);
+  std::string name, value, extra;
+  words >> name >> value >> extra;
+  int32_t ms = 0;
+  if (ParseNumber(value, ms) && ms >= kFrameMsMin && ms <= kFrameMsMax && extra.empty()) {
+    scenario.frameMs = ms;
+    return true;
+  }
+  error = "scenario line " + std::to_string(lineNumber) + " 'frame-ms' needs a whole number of ms from " +
+          std::to_string(kFrameMsMin) + " to " + std::to_string(kFrameMsMax);
+  return false;
+}
+
 bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario,
                      std::string& error) {
   std::istringstream words(line);
@@ -77,10 +104,13 @@ bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario
     why = "does not start with a time in ms";
   } else if (found == ActionsByName().end()) {
     why = "has an unknown action '" + name + "'";
+  } else if (name == "keypress" && action.atMs > INT32_MAX - kKeyPressHoldMs) {
+    why = "'keypress' comes too late to release its key";
   } else {
     action.kind = found->second;
     if (ParseArguments(action, words, why)) {
       scenario.actions.push_back(action);
+      if (name == "keypress") AddKeyRelease(action, scenario);
       return true;
     }
     why = "'" + name + "' " + why;
@@ -102,6 +132,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
     line = line.substr(start);
     if (line.compare(0, 9, "playlist ") == 0) {
       scenario.playlist.push_back(line.substr(9));
+      continue;
+    }
+    if (line.substr(0, line.find_first_of(" \t")) == "frame-ms") {
+      if (!ParseFrameMsLine(line, number, scenario, error)) return false;
       continue;
     }
     if (!ParseActionLine(line, number, scenario, error)) return false;

@@ -13,7 +13,15 @@ enum class ActionKind {
   KeyDown, KeyRepeat, KeyUp,                  // keys posted to the game window
   Config, Capture, Move, Probe, Paint, Close, // the plug-in and its window
   Init, Quit,                                 // plug-in sessions
+  Wait,                                       // let the session run until it ends
 };
+
+// How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
+constexpr int32_t kKeyPressHoldMs = 40;
+
+// The range `frame-ms` accepts.
+constexpr int32_t kFrameMsMin = 1;
+constexpr int32_t kFrameMsMax = 1000;
 
 struct ScenarioAction {
   int32_t atMs = 0;      // time since the harness started
@@ -27,10 +35,13 @@ struct ScenarioAction {
 struct Scenario {
   std::vector<std::string> playlist;   // file names, in order
   std::vector<ScenarioAction> actions; // sorted by time, file order kept
+  int32_t frameMs = 0;                 // Render interval; 0 uses the module's delayMs
 };
 
 // Parses a scenario. Returns true and fills `scenario`, or false with
-// `error` naming the line and what is wrong with it.
+// `error` naming the line and what is wrong with it. A `keypress` line
+// becomes a KeyDown at its time and a KeyUp kKeyPressHoldMs later, both
+// carrying the line's number.
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error);
 
 // Virtual-key code for a key name: LEFT, RIGHT, UP, DOWN, SPACE, RETURN,

@@ -1,4 +1,4 @@
-// vis_session_win32.cpp -- the visualisation thread: Init, Render every delayMs, Quit.
+// vis_session_win32.cpp -- the visualisation thread: Init, Render every frame, Quit.
 #include "host_win32.h"
 #include "journal.h"
 
@@ -28,6 +28,14 @@ bool PumpUntil(int64_t dueMs) {
   }
 }
 
+// Time between Render calls: the scenario's frame-ms when it gives one,
+// else the module's delayMs, read each frame since the plug-in may change it.
+// The scenario is written before the first session starts and never after.
+int64_t FrameIntervalMs(const winampVisModule* module) {
+  int64_t interval = host.scenario.frameMs > 0 ? host.scenario.frameMs : module->delayMs;
+  return interval > 0 ? interval : 1;
+}
+
 DWORD WINAPI RunSession(LPVOID) {
   winampVisModule* module = host.module;
   module->hwndParent = host.mainWindow;
@@ -43,7 +51,7 @@ DWORD WINAPI RunSession(LPVOID) {
     int64_t micros = NowMicros() - before;
     WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
     if (rendered != 0) break;
-    due += module->delayMs > 0 ? module->delayMs : 1;
+    due += FrameIntervalMs(module);
     if (due < NowMs()) due = NowMs();
   }
   WriteJournal(NowMs(), "quit-called", {});
