@@ -30,6 +30,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set_target_properties(null_module_plugin PROPERTIES PREFIX "")
   target_link_options(null_module_plugin PRIVATE ${static_runtime})
 
+  # The banner drawn by the game's own code, for the end-to-end tests.
+  add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
+  target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 stompara_core ${win32_libs})
+  target_link_options(stompara_banner_reference PRIVATE ${static_runtime})
+
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   file(GLOB_RECURSE win32_tests CONFIGURE_DEPENDS tests/*_win32_test.cpp)
@@ -40,7 +45,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 
   # The portable unit tests again, as a Windows program: the same rules built
   # by the Windows compiler (32-bit long, its runtime's printf and scanf).
-  file(GLOB portable_tests CONFIGURE_DEPENDS tests/chart/*_test.cpp tests/plugin/*_test.cpp)
+  file(GLOB portable_tests CONFIGURE_DEPENDS tests/chart/*_test.cpp tests/plugin/*_test.cpp tests/play/*_test.cpp)
   list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$|chart_report_test\\.cpp$")
   add_executable(stompara_portable_tests ${portable_tests} tests/fakes/platform_fake.cpp)
   target_include_directories(stompara_portable_tests PRIVATE tests)

@@ -9,7 +9,7 @@
 #include "plugin/platform.h"
 #include "plugin/settings.h"
 
-StepChart stepChart = {nullptr, 0, 0.0f, 0, 0};
+StepChart stepChart = {nullptr, 0, 0.0f, 0, 0, 0};
 
 namespace {
 
@@ -90,6 +90,7 @@ int LoadStepChart(const char* title) {
     return 0;
   }
   stepChart.chartText = block;
+  ++stepChart.loads;
   WriteLogLine("structure msd created OK.");
   if (!Platform_ReadChartFile(block, stepChart.textSize)) {
     WriteLogLine("Read MSD file <%s> failed.", path);

@@ -20,6 +20,9 @@ struct StepChart {
   // Bytes of chartText before its first zero byte: how far the step clock
   // may read. 0 while chartText is absent.
   uint32_t textLength;
+  // How many chart texts have been put in this record: a new value tells
+  // the step clock it reads another text.
+  uint32_t loads;
 };
 
 // Written by LoadStepChart, InitStepChart and ReleaseStepChart; read by the

@@ -27,6 +27,24 @@ void ResetPlayState() {
   sampledPosition.store(0, std::memory_order_relaxed);
 }
 
+// A text with fewer charts than LEVEL + 1 is reported once per chart text
+// and LEVEL: a box on every frame would keep the user answering boxes and
+// never let them reach the configuration to choose another level.
+struct MissingChartReport {
+  bool shown;
+  uint32_t loads;
+  int32_t level;
+};
+MissingChartReport missingChartReport;
+
+void ReportMissingChart() {
+  const MissingChartReport now = {true, stepChart.loads, LEVEL};
+  const MissingChartReport& last = missingChartReport;
+  if (last.shown && last.loads == now.loads && last.level == now.level) return;
+  missingChartReport = now;
+  Platform_ShowError("Bad MSD file header");
+}
+
 // Offset of the step data of the chart LEVEL plays, or kNoOffset.
 int64_t LocateStepData(const char* text) {
   int64_t chart = findChart(text, LEVEL);
@@ -43,7 +61,7 @@ int PollStepClock(char& stepCharacter) {
   if (text == nullptr) return ReportFinished();
   int64_t data = LocateStepData(text);
   if (data == kNoOffset) {
-    Platform_ShowError("Bad MSD file header");
+    ReportMissingChart();
     return 0;
   }
   if (!isPlayableStepLength(stepChart.msPerStep)) return ReportFinished();

@@ -13,9 +13,10 @@ extern int64_t lastStep;
 // sampled position to 0. Finds the chart LEVEL plays and the step due at the
 // drift-corrected position. Results:
 //   0  a new step is due: its character is written to `stepCharacter`, the
-//      beat pulse advances. Also the result after the "Bad MSD file header"
-//      box (fewer charts than LEVEL + 1, or a header without three ":"), with
-//      `stepCharacter` untouched.
+//      beat pulse advances. Also the result when the text has fewer charts
+//      than LEVEL + 1, or a header without three ":", with `stepCharacter`
+//      untouched: the "Bad MSD file header" box then shows once per chart
+//      text and LEVEL.
 //   1  the step due is the one delivered last; `stepCharacter` untouched.
 //  -1  the chart is finished, or the step due lies outside the text, or no
 //      step length is known; `stepCharacter` untouched.

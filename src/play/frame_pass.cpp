@@ -1,16 +1,140 @@
-// frame_pass.cpp -- counters of the frame pass.
+// frame_pass.cpp -- the portable middle of a frame: song, step, field pass, banner.
 #include "play/frame_pass.h"
 
 #include <cstring>
 
 #include "chart/chart_loader.h"
+#include "chart/step_clock.h"
+#include "flame/flame_shared.h"
+#include "gfx/draw.h"
+#include "play/banner.h"
+#include "play/lanes.h"
+#include "plugin/event_log.h"
+#include "plugin/platform.h"
 
 int32_t beatPulse = 0;
 int32_t frameCounter = 0;
 int32_t frameInterval = 0;
+int32_t colourPhase = 0;
 char lastSeenTitle[260];
+
+namespace {
+
+constexpr int32_t kColourPhases = 60;   // 12 colour rows of 5 frames each
+constexpr int32_t kLastPressFrame = 4;
+
+// Asks the host which song plays and loads its chart when the title is new.
+// False when the host names no song, or no title can be had from its name:
+// the frame then goes on with the arrows in flight alone.
+bool FollowSong() {
+  int32_t entry = Platform_AskHost(kHostPlaylistIndex);
+  const char* name = Platform_AskHostFileName(entry);
+  if (name == nullptr) {
+    WriteLogLine("Can't get mp3 name being played currently!");
+    return false;
+  }
+  WriteLogLine("Retreive mp3 name <%s>.", name);
+  char title[sizeof lastSeenTitle];
+  if (!Platform_FileTitle(name, title, sizeof title)) {
+    WriteLogLine("Can't get mp3 name being played currently!");
+    return false;
+  }
+  WriteLogLine("Retreive mp3 title <%s>.", title);
+  if (std::strcmp(title, lastSeenTitle) == 0) {
+    WriteLogLine("Not changed mp3 <%s>.", lastSeenTitle);
+    return true;
+  }
+  // Remembered before loading, so a chart that fails is not tried again
+  // on every frame.
+  std::memcpy(lastSeenTitle, title, sizeof lastSeenTitle);
+  if (!LoadStepChart(lastSeenTitle)) Platform_OpenConfig();
+  return true;
+}
+
+void TakeDueStep() {
+  char step = '0';
+  switch (PollStepClock(step)) {
+    case 0:
+      TakeStepCharacter(step);
+      break;
+    case -1:
+      FlameMood.store(kMoodChartEnded, std::memory_order_relaxed);
+      WriteLogLine("MSD data read ended.");
+      break;
+    default:
+      break;
+  }
+}
+
+// The lane's target: the normal or lit cell, or one step of the press
+// animation, which ends after its fifth size.
+void DrawTarget(int n, int32_t x) {
+  int32_t sourceX = kCellSize * n;
+  if (pressed[n] == 0) {
+    Draw_MaskedCell(Sheet::Targets, sourceX, beatPulse == 2 ? kCellSize : 0, x, kTargetRowTop);
+    return;
+  }
+  int32_t size = pressSizes[pressFrame[n]];
+  int32_t offset = (kCellSize - size) / 2;
+  Draw_LitTarget(sourceX, x + offset, kTargetRowTop + offset, size);
+  if (pressFrame[n] == kLastPressFrame) {
+    pressFrame[n] = 0;
+    pressed[n] = 0;
+  } else {
+    ++pressFrame[n];
+  }
+}
+
+// An arrow's travel after a rise; a rise from a frame of hours stays in range.
+int32_t Risen(int32_t travel, int32_t rise) {
+  int64_t risen = int64_t(travel) + rise;
+  return risen > INT32_MAX ? INT32_MAX : int32_t(risen);
+}
+
+}  // namespace
 
 void ForgetSong() {
   std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
   InitStepChart();
+}
+
+void DrawField(bool moveArrows) {
+  int32_t rise = RiseFor(frameInterval);
+  int32_t arrowRow = kCellSize * (colourPhase / 5);
+  for (int n = 0; n < kLaneCount; ++n) {
+    int32_t x = kLaneLeft + kLaneSpacing * n;
+    DrawTarget(n, x);
+    JudgeOldest(n);
+    RetireOldest(n);
+    Lane& lane = lanes[n];
+    // Oldest first, so a newer arrow covers an older one where they overlap.
+    for (int32_t i = lane.retireIndex; i != lane.writeIndex; i = (i + 1) % kSlotsPerLane) {
+      if (lane.hit[i] == 0)
+        Draw_MaskedCell(Sheet::Arrows, kCellSize * n, arrowRow, x, kFieldHeight - lane.travel[i]);
+      if (moveArrows) lane.travel[i] = Risen(lane.travel[i], rise);
+    }
+  }
+}
+
+int PlayFrame() {
+  if (FollowSong()) {
+    if (stepChart.chartText == nullptr) {
+      WriteLogLine("Data buffer in MSD not allocated yet!");
+      return 1;
+    }
+    TakeDueStep();
+  }
+  DrawField(true);
+  if (beatPulse == 2) beatPulse = 0;
+  colourPhase = (colourPhase + 1) % kColourPhases;
+  DrawBanner();
+  return 0;
+}
+
+void ResetFrameCounters() {
+  beatPulse = 0;
+  frameCounter = 0;
+  frameInterval = 0;
+  colourPhase = 0;
+  std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
 }

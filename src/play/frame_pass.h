@@ -1,4 +1,8 @@
-// frame_pass.h -- the per-frame counters of the frame pass.
+// frame_pass.h -- one frame of the game: follow the song, take its step, run the field.
+//
+// Render (frame_pass_win32.cpp) measures the frame, paints the background,
+// calls PlayFrame, lays the flame over the field and presents the back
+// buffer. Everything here runs on the thread that owns the game window.
 #pragma once
 
 #include <cstdint>
@@ -8,21 +12,47 @@
 constexpr int kFieldWidth = 288;
 constexpr int kFieldHeight = 310;
 
+// Field geometry: lane n's cells start at x = 60 + 45 n; the target row's
+// top edge is at y = 16; cells are 32 x 32.
+constexpr int32_t kLaneLeft = 60;
+constexpr int32_t kLaneSpacing = 45;
+constexpr int32_t kTargetRowTop = 16;
+constexpr int32_t kCellSize = 32;
+// Edge of the lit target per step of the press animation (pressFrame 0..4).
+constexpr int32_t pressSizes[5] = {20, 24, 26, 28, 30};
+
 // Advanced by the step clock on every new step (0 -> 1, else +1); the field
 // pass lights the target row while it is 2, and the frame pass then sets it
-// back to 0. Visualisation thread only.
+// back to 0.
 extern int32_t beatPulse;
-
 // Number of completed frame passes, shown in the event log.
 extern int32_t frameCounter;
-
 // Time between the starts of the two latest Render calls, in ms.
 extern int32_t frameInterval;
+// 0..59: the arrows' colour row is colourPhase / 5, so each row lasts 5 frames.
+extern int32_t colourPhase;
 
 // File title of the song seen last (260 bytes), compared byte for byte with
-// the playing song's title every frame. Visualisation thread only.
+// the playing song's title every frame.
 extern char lastSeenTitle[260];
 
 // Init: forgets any song, so the next frame loads the playing song's chart:
 // empties the last-seen title and makes the chart absent.
 void ForgetSong();
+
+// The middle of a frame pass, after the background copy: follows the
+// playing song (loading its chart when the title changes, opening the
+// configuration when that fails), takes the step due and spawns its
+// arrows, runs the field pass, the beat pulse, the colour phase and the
+// banner. Returns 0 when the frame is complete, 1 when the host named a
+// song but no chart text is loaded (nothing drawn past the background).
+int PlayFrame();
+
+// The field pass over the four lanes: target row and press animation,
+// judge, retire, then every live arrow drawn (unless hit) and, with
+// `moveArrows`, risen by this frame's rise. Draws into the back buffer only.
+void DrawField(bool moveArrows);
+
+// Resets the counters and the last-seen title to their load-time zeros.
+// For tests.
+void ResetFrameCounters();

@@ -6,6 +6,8 @@
 #include "plugin/event_log.h"
 #include "plugin/plugin_win32.h"
 
+int32_t framePassRunning = 0;
+
 namespace {
 
 LONGLONG lastCounterReading;
@@ -13,6 +15,7 @@ LONGLONG lastCounterReading;
 void MeasureFrameInterval() {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
+  // No counter (a frequency of 0) leaves the interval as it was.
   if (frameCounter != 0 && counterFrequency != 0)
     frameInterval = int32_t(((now.QuadPart - lastCounterReading) * 1000) / counterFrequency);
   lastCounterReading = now.QuadPart;
@@ -30,15 +33,26 @@ void Present() {
   ReleaseDC(gameWindow, windowDC);
 }
 
-}  // namespace
-
-int __cdecl Render(winampVisModule* module) {
+int RunFramePass(winampVisModule* module) {
   MeasureFrameInterval();
   WriteLogLine("Start to render frame #%ld.", long(frameCounter));
   if (GetActiveWindow() == module->hwndParent) SetActiveWindow(gameWindow);
   PaintBackground();
+  if (PlayFrame() != 0) return 1;
   Present();
   ++frameCounter;
   WriteLogLine("Frame #%ld rendered.", long(frameCounter - 1));
   return 0;
+}
+
+}  // namespace
+
+int __cdecl Render(winampVisModule* module) {
+  // A box or the configuration dialog opened from inside the pass runs a
+  // modal loop that may paint the game window; that paint must not start a
+  // second pass (see the paint routine).
+  framePassRunning = 1;
+  int result = RunFramePass(module);
+  framePassRunning = 0;
+  return result;
 }

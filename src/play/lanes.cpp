@@ -1,4 +1,104 @@
 // lanes.cpp -- lane state and the rules that spawn, judge, retire and move arrows.
 #include "play/lanes.h"
 
+#include <cstdint>
+#include <cstring>
+
+#include "flame/flame_shared.h"
+
+Lane lanes[kLaneCount];
+int32_t pressed[kLaneCount];
+int32_t pressFrame[kLaneCount];
 int32_t combo = 0;
+
+const int32_t stepLaneMap[6][2] = {{0, 1}, {1, 3}, {0, 2}, {2, 3}, {1, 2}, {0, 3}};
+
+namespace {
+
+int32_t NextSlot(int32_t index) { return index == kSlotsPerLane - 1 ? 0 : index + 1; }
+
+// Takes the lane's oldest unjudged arrow, in slot j, out of the unjudged run.
+void JudgeAt(Lane& lane, int32_t j, bool missed) {
+  if (missed) {
+    combo = -1;
+    FlameMood.store(kMoodSurge, std::memory_order_relaxed);
+  }
+  --lane.unjudgedCount;
+  lane.judgeIndex = NextSlot(j);
+}
+
+void FreeAt(Lane& lane, int32_t r) {
+  lane.hit[r] = 0;
+  lane.travel[r] = 0;
+  lane.retireIndex = NextSlot(r);
+}
+
+}  // namespace
+
+int32_t ArrowsInFlight(const Lane& lane) {
+  int32_t count = lane.writeIndex - lane.retireIndex;
+  return count < 0 ? count + kSlotsPerLane : count;
+}
+
+void SpawnArrow(int n) {
+  Lane& lane = lanes[n];
+  if (ArrowsInFlight(lane) == kSlotsPerLane - 1) {
+    // A full ring: the twentieth arrow would make the lane read as empty,
+    // so the oldest arrow, the one nearest the top, makes room.
+    int32_t oldest = lane.retireIndex;
+    if (lane.judgeIndex == oldest) JudgeAt(lane, oldest, lane.hit[oldest] == 0);
+    FreeAt(lane, oldest);
+  }
+  ++lane.unjudgedCount;
+  lane.travel[lane.writeIndex] = kSpawnTravel;
+  lane.writeIndex = NextSlot(lane.writeIndex);
+}
+
+void TakeStepCharacter(char ch) {
+  const char* found = ch == '\0' ? nullptr : std::strchr(kStepLaneCharacters, ch);
+  if (found == nullptr) return;
+  int index = int(found - kStepLaneCharacters);
+  if (index < kLaneCount) {
+    SpawnArrow(index);
+    return;
+  }
+  SpawnArrow(stepLaneMap[index - kLaneCount][0]);
+  SpawnArrow(stepLaneMap[index - kLaneCount][1]);
+}
+
+void JudgeOldest(int n) {
+  Lane& lane = lanes[n];
+  int32_t j = lane.judgeIndex;
+  // On a lane without unjudged arrows j is the free slot writeIndex names.
+  bool missed = lane.travel[j] > kMissBound;
+  if (lane.hit[j] != 0 || missed) JudgeAt(lane, j, missed);
+}
+
+void RetireOldest(int n) {
+  Lane& lane = lanes[n];
+  if (lane.travel[lane.retireIndex] > kRetireBound) FreeAt(lane, lane.retireIndex);
+}
+
+int32_t RiseFor(int32_t frameIntervalMs) {
+  return int32_t((uint32_t(frameIntervalMs) + 5u) / 10u);
+}
+
+int HitOldest(int n) {
+  Lane& lane = lanes[n];
+  if (lane.unjudgedCount == 0) return 0;
+  int32_t j = lane.judgeIndex;
+  if (lane.travel[j] < kHitWindowLow || lane.travel[j] > kHitWindowHigh) return 0;
+  lane.hit[j] = 1;
+  // The first hit after a miss clears the banner; a run of hits counts up
+  // and stays at the largest count the banner can show.
+  if (combo == -1) combo = 0;
+  else if (combo < INT32_MAX) ++combo;
+  return 1;
+}
+
+void ResetLanes() {
+  std::memset(lanes, 0, sizeof lanes);
+  std::memset(pressed, 0, sizeof pressed);
+  std::memset(pressFrame, 0, sizeof pressFrame);
+  combo = 0;
+}

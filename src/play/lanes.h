@@ -1,9 +1,74 @@
-// lanes.h -- the four lanes of arrows and the judgement counter.
+// lanes.h -- the four lanes of arrows, the press state and the judgement counter.
+//
+// Plain computation on fixed-size state. Everything here lives on the
+// thread that owns the game window (Render and the window procedure run
+// there one after the other), so nothing takes a lock.
 #pragma once
 
 #include <cstdint>
 
+constexpr int kLaneCount = 4;       // 0 left, 1 down, 2 up, 3 right
+constexpr int kSlotsPerLane = 20;   // ring of arrow slots, indices 0..19
+
+constexpr int32_t kSpawnTravel = 2;     // a new arrow's travel
+constexpr int32_t kMissBound = 309;     // unjudged and past this: missed
+constexpr int32_t kRetireBound = 340;   // past this: the slot is freed
+constexpr int32_t kHitWindowLow = 281;  // a press hits an arrow whose travel
+constexpr int32_t kHitWindowHigh = 305; //   lies in 281..305 (on target at 294)
+
+// One lane's ring. Live slots run from retireIndex up to, not including,
+// writeIndex; the unjudged ones from judgeIndex up to writeIndex. A free
+// slot has travel 0 and hit 0.
+struct Lane {
+  int32_t unjudgedCount;
+  int32_t travel[kSlotsPerLane];  // pixels risen since the spawn
+  int32_t judgeIndex;
+  int32_t writeIndex;
+  int32_t retireIndex;
+  int32_t hit[kSlotsPerLane];     // 1 once hit by a key press
+};
+
+extern Lane lanes[kLaneCount];
+// Per lane: 1 from a fresh key press until the press animation ends; while
+// it is 1 further presses on the lane are ignored.
+extern int32_t pressed[kLaneCount];
+// Per lane: the press animation's step 0..4; 0 whenever pressed is 0.
+extern int32_t pressFrame[kLaneCount];
 // Judgement counter: -1 after a miss, 0 nothing to show, n >= 1 for n hits
 // in a row. Reset to 0 by the chart loader and by the step clock while the
-// position is below 1 ms. Visualisation thread only.
+// position is below 1 ms.
 extern int32_t combo;
+
+// The step characters that name lanes, searched front to back, and the lane
+// pairs of the characters from index 4 on.
+constexpr char kStepLaneCharacters[] = "42861379AB";
+extern const int32_t stepLaneMap[6][2];
+
+// Arrows in flight in `lane` (live slots, judged or not): at most 19.
+int32_t ArrowsInFlight(const Lane& lane);
+
+// Adds one arrow at the bottom of lane `n`. A lane that already holds 19
+// arrows in flight frees its oldest slot first (counting it as missed when
+// it was still unjudged), so no live arrow is overwritten and the lane never
+// reads as empty while arrows fly.
+void SpawnArrow(int n);
+// Spawns the arrows step character `ch` names; any other byte spawns none.
+void TakeStepCharacter(char ch);
+// Judges lane `n`'s oldest unjudged arrow when it was hit or has passed the
+// miss bound (a miss sets combo to -1 and FlameMood to 2). At most one.
+void JudgeOldest(int n);
+// Frees lane `n`'s oldest live slot once it has passed the retire bound.
+void RetireOldest(int n);
+
+// Pixels every arrow rises in a frame of `frameIntervalMs`: one per 10 ms,
+// to the nearest whole pixel, in unsigned 32-bit arithmetic.
+int32_t RiseFor(int32_t frameIntervalMs);
+
+// A key press on lane `n` while the host plays: hits the lane's oldest
+// unjudged arrow if it lies in the hit window and updates combo (-1 -> 0,
+// else +1). Returns 1 on a hit.
+int HitOldest(int n);
+
+// Puts every lane, the press state and combo back to their load-time zeros.
+// For tests; the game itself never clears the lanes as a whole.
+void ResetLanes();

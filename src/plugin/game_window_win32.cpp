@@ -3,6 +3,7 @@
 
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
+#include "play/key_input.h"
 #include "plugin/event_log.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_win32.h"
@@ -27,7 +28,10 @@ void Paint(HWND window) {
   }
   bool playing = SendMessageA(module->hwndParent, WM_USER, 0, kHostIsPlaying) == 1;
   int result = 0;
-  if (!playing && firstPaint != 0) {
+  // Inside a pass (a chart's error box or the configuration it opened) a
+  // nested pass would find no chart, end the game and close the box before
+  // the user has read it.
+  if (framePassRunning != 0 || (!playing && firstPaint != 0)) {
     CopyBackBuffer(dc, kFieldWidth, kFieldHeight);
   } else {
     firstPaint = 0;
@@ -64,6 +68,10 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_WINDOWPOSCHANGED:
       TakeNewPosition(reinterpret_cast<const WINDOWPOS*>(lParam));
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      OnGameKey(message, uintptr_t(wParam), intptr_t(lParam));
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

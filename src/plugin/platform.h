@@ -30,6 +30,23 @@ int32_t Platform_AskHost(int32_t request);
 // name, owned by the host, or null. Null while there is no game window.
 const char* Platform_AskHostFileName(int32_t entry);
 
+// The file title of `fileName` (its name without the folder, with or
+// without its extension as the system shows it) into `title`, `size` bytes
+// at most. 1 when a whole title was extracted, 0 otherwise.
+int Platform_FileTitle(const char* fileName, char* title, uint32_t size);
+
+// Calls the module's Config callback with the game window's module record:
+// the configuration dialog, returning when it is closed.
+void Platform_OpenConfig();
+
+// Key messages, as the game window receives them.
+constexpr uint32_t kKeyDownMessage = 0x100;  // WM_KEYDOWN
+constexpr uint32_t kKeyUpMessage = 0x101;    // WM_KEYUP
+
+// Posts a key message to the host's main window with its virtual key and key
+// data unchanged, so the host takes it as its own keyboard input.
+void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData);
+
 // Appends `count` bytes to the open event log with one write. Does nothing
 // while no log file is open; write failures are ignored.
 void Platform_WriteLog(const char* bytes, uint32_t count);

@@ -1,5 +1,6 @@
 // platform_win32.cpp -- host requests and error boxes for the portable code.
 #include <windows.h>
+#include <commdlg.h>
 
 #include "plugin/platform.h"
 #include "plugin/plugin_win32.h"
@@ -24,4 +25,20 @@ const char* Platform_AskHostFileName(int32_t entry) {
 
 void Platform_ShowError(const char* text) {
   MessageBoxA(gameWindow, text, "Error", MB_OK | MB_ICONERROR);
+}
+
+int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
+  // 0 is success; a negative answer is an error, a positive one the size
+  // the title would need.
+  return GetFileTitleA(fileName, title, WORD(size > 0xFFFF ? 0xFFFF : size)) == 0 ? 1 : 0;
+}
+
+void Platform_OpenConfig() {
+  winampVisModule* module = ModuleOfGameWindow();
+  if (module != nullptr) Config(module);
+}
+
+void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData) {
+  winampVisModule* module = ModuleOfGameWindow();
+  if (module != nullptr) PostMessageA(module->hwndParent, message, WPARAM(key), LPARAM(keyData));
 }

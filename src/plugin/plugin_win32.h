@@ -29,3 +29,6 @@ int __cdecl Init(winampVisModule* module);
 void __cdecl Quit(winampVisModule* module);
 // The frame pass (play/frame_pass_win32.cpp).
 int __cdecl Render(winampVisModule* module);
+// 1 while Render runs. A modal box or dialog that Render opens paints the
+// game window from inside the pass; such a paint only copies the back buffer.
+extern int32_t framePassRunning;

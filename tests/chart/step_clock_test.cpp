@@ -94,20 +94,29 @@ TEST_F(StepClock, LastStepThenFinished) {
   EXPECT_EQ(PollAt(100, character), 0) << "a seek back plays again";
 }
 
-TEST_F(StepClock, MissingChartShowsTheBoxOnEveryCall) {
+TEST_F(StepClock, MissingChartShowsTheBoxOncePerChartTextAndLevel) {
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
   LEVEL = 2;
   WRITE_LOG = 1;
-  for (int32_t pos : {0, 260, 500}) {
-    char character = 'x';
-    fake.position = pos;
-    EXPECT_EQ(PollStepClock(character), 0);
-    EXPECT_EQ(character, 'x');
-  }
-  EXPECT_EQ(fake.errorBoxes, std::vector<std::string>(3, "Bad MSD file header"));
+  auto pollThrice = [] {
+    for (int32_t pos : {0, 260, 500}) {
+      char character = 'x';
+      fake.position = pos;
+      EXPECT_EQ(PollStepClock(character), 0);
+      EXPECT_EQ(character, 'x');
+    }
+  };
+  pollThrice();
+  EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"});
   EXPECT_EQ(FakePlatform_LogLines(), std::vector<std::string>(3, "Start to read MSD data..."));
   EXPECT_EQ(beatPulse, 0);
   EXPECT_EQ(lastStep, -1);
+  LEVEL = 3;  // another level: told again, once
+  pollThrice();
+  EXPECT_EQ(fake.errorBoxes.size(), 2u);
+  ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);  // the same file loaded anew
+  pollThrice();
+  EXPECT_EQ(fake.errorBoxes.size(), 3u);
 }
 
 TEST_F(StepClock, LevelPicksTheChart) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gfx/draw.h"
 #include "plugin/platform.h"
 
 FakePlatform fake;
@@ -38,6 +39,33 @@ const char* Platform_AskHostFileName(int32_t entry) {
   fake.requests.push_back(kHostEntryFileName);
   auto found = fake.fileNames.find(entry);
   return found == fake.fileNames.end() ? nullptr : found->second.c_str();
+}
+
+int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
+  if (fake.fileTitleFails) return 0;
+  const char* slash = std::strrchr(fileName, '\\');
+  std::string name = slash ? slash + 1 : fileName;
+  if (name.size() >= size) return 0;
+  std::memcpy(title, name.c_str(), name.size() + 1);
+  return 1;
+}
+
+void Platform_OpenConfig() { ++fake.configCalls; }
+
+void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData) {
+  fake.passedKeys.push_back({message, key, keyData});
+}
+
+void Draw_MaskedCell(Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
+  fake.draws.push_back({'M', int32_t(sheet), sourceX, sourceY, x, y, 0, ""});
+}
+
+void Draw_LitTarget(int32_t sourceX, int32_t x, int32_t y, int32_t size) {
+  fake.draws.push_back({'L', 0, sourceX, 32, x, y, size, ""});
+}
+
+void Draw_BannerText(int32_t x, int32_t y, const char* text, int32_t length) {
+  fake.draws.push_back({'T', 0, 0, 0, x, y, 0, std::string(text, size_t(length))});
 }
 
 void Platform_WriteLog(const char* bytes, uint32_t count) {

@@ -10,6 +10,30 @@
 #include <string>
 #include <vector>
 
+// One drawing call into the back buffer, as the field pass or banner made it.
+struct DrawCall {
+  char kind;          // 'M' masked cell, 'L' lit target, 'T' banner text
+  int32_t sheet;      // masked cells: 0 arrows, 1 targets
+  int32_t sourceX, sourceY, x, y;
+  int32_t size;       // lit target's edge
+  std::string text;   // banner text
+  bool operator==(const DrawCall& other) const {
+    return kind == other.kind && sheet == other.sheet && sourceX == other.sourceX &&
+           sourceY == other.sourceY && x == other.x && y == other.y && size == other.size &&
+           text == other.text;
+  }
+};
+
+// A key message passed on to the host's main window.
+struct PassedKey {
+  uint32_t message;
+  uintptr_t key;
+  intptr_t keyData;
+  bool operator==(const PassedKey& other) const {
+    return message == other.message && key == other.key && keyData == other.keyData;
+  }
+};
+
 struct FakePlatform {
   // Host answers.
   int32_t isPlaying = 1;
@@ -18,6 +42,14 @@ struct FakePlatform {
   std::map<int32_t, std::string> fileNames;  // entry -> name; missing = null
   // Every request asked, in order (104, 105, 125, 211).
   std::vector<int32_t> requests;
+
+  // File titles: the name after its last backslash, unless this is set.
+  bool fileTitleFails = false;
+  // Config callbacks the game opened.
+  int configCalls = 0;
+  // Keys passed on to the host, and drawing calls, in order.
+  std::vector<PassedKey> passedKeys;
+  std::vector<DrawCall> draws;
 
   // Event log: every write, as the bytes written.
   std::vector<std::string> logWrites;

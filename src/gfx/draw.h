@@ -1,0 +1,25 @@
+// draw.h -- the few drawing operations the play field uses, into the back buffer.
+//
+// The field pass and the banner are portable code; they draw only through
+// these functions. The plug-in links their GDI versions (draw_win32.cpp);
+// native tests link a recorder (tests/fakes/draw_fake.cpp). Coordinates are
+// back-buffer pixels (288 x 310, y down); source cells are 32 x 32 pixels of
+// the sheets as shrunk at Init, column 32 x lane.
+#pragma once
+
+#include <cstdint>
+
+// The colour sheets a sprite is drawn from.
+enum class Sheet : int32_t { Arrows, Targets };
+
+// A sprite: the mask cell at (sourceX, 0) of the mask sheet ANDed in at
+// (x, y), then the cell at (sourceX, sourceY) of `sheet` ORed over it.
+void Draw_MaskedCell(Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y);
+
+// The lit target cell at (sourceX, 32) of the target sheet stretched onto
+// the `size` x `size` square at (x, y) and ORed in, with no mask under it.
+void Draw_LitTarget(int32_t sourceX, int32_t x, int32_t y, int32_t size);
+
+// `length` characters of `text` in the banner font and colour, centred on x
+// with their top at y. The back buffer's text colour is put back afterwards.
+void Draw_BannerText(int32_t x, int32_t y, const char* text, int32_t length);

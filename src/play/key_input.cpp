@@ -1,0 +1,36 @@
+// key_input.cpp -- cursor-key presses: hit test, press animation, keys for the host.
+#include "play/key_input.h"
+
+#include "play/frame_pass.h"
+#include "play/lanes.h"
+#include "plugin/platform.h"
+
+namespace {
+
+constexpr intptr_t kWasDownBit = intptr_t(1) << 30;  // the key was down before
+
+// The lane of a game key, or -1 for any other key.
+int LaneOfKey(uintptr_t key) {
+  for (int n = 0; n < kLaneCount; ++n)
+    if (key == gameKeys[n]) return n;
+  return -1;
+}
+
+}  // namespace
+
+void OnGameKey(uint32_t message, uintptr_t key, intptr_t keyData) {
+  int lane = LaneOfKey(key);
+  if (lane < 0) {  // not the game's: the host's own keyboard input
+    Platform_PassKeyOn(message, key, keyData);
+    return;
+  }
+  if (Platform_AskHost(kHostIsPlaying) != 1) return;
+  // A held key repeats with bit 30 set and a release always has it: only
+  // the first key-down of a press counts, and not while the lane's press
+  // animation still runs.
+  bool fresh = message == kKeyDownMessage && (keyData & kWasDownBit) == 0;
+  if (!fresh || pressed[lane] != 0) return;
+  pressed[lane] = 1;
+  HitOldest(lane);
+  DrawField(false);
+}

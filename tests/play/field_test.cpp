@@ -1,0 +1,128 @@
+// field_test.cpp -- what a field pass draws, and the frame's song, step and counters.
+#include <gtest/gtest.h>
+
+#include "chart/chart_test_support.h"
+#include "play/play_test_support.h"
+
+namespace {
+
+class Field : public testing::Test {
+ protected:
+  void SetUp() override { ResetPlayField(); }
+  void TearDown() override { ResetPlayField(); }
+};
+
+DrawCall Masked(int32_t sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
+  return {'M', sheet, sourceX, sourceY, x, y, 0, ""};
+}
+DrawCall Lit(int32_t sourceX, int32_t x, int32_t y, int32_t size) {
+  return {'L', 0, sourceX, 32, x, y, size, ""};
+}
+
+TEST_F(Field, PassDrawsTargetsThenArrowsOldestFirstAndMovesThem) {
+  PlaceArrow(0, 100);
+  PlaceArrow(0, 40);
+  int32_t hitSlot = PlaceArrow(2, 290);
+  lanes[2].hit[hitSlot] = 1;  // judged in this pass, never drawn again
+  PlaceArrow(3, 2);
+  frameInterval = 30;
+  colourPhase = 59;  // colour row 11
+  DrawField(true);
+  const std::vector<DrawCall> expected = {
+      Masked(1, 0, 0, 60, 16),    Masked(0, 0, 352, 60, 210), Masked(0, 0, 352, 60, 270),
+      Masked(1, 32, 0, 105, 16),
+      Masked(1, 64, 0, 150, 16),
+      Masked(1, 96, 0, 195, 16),  Masked(0, 96, 352, 195, 308),
+  };
+  EXPECT_EQ(fake.draws, expected);
+  EXPECT_EQ(lanes[0].travel[0], 103);
+  EXPECT_EQ(lanes[0].travel[1], 43);
+  EXPECT_EQ(lanes[2].travel[hitSlot], 293) << "a hit arrow keeps rising unseen";
+  EXPECT_EQ(lanes[2].unjudgedCount, 0);
+  EXPECT_EQ(lanes[3].travel[0], 5);
+  fake.draws.clear();
+  DrawField(false);
+  EXPECT_EQ(lanes[0].travel[0], 103) << "a pass from a key press moves nothing";
+  EXPECT_EQ(fake.draws.size(), expected.size());
+}
+
+TEST_F(Field, PressAnimationShowsFiveSizesThenTheNormalTarget) {
+  pressed[1] = 1;
+  beatPulse = 2;  // does not matter to a lane in its press animation
+  const std::pair<int32_t, int32_t> sizes[] = {{20, 6}, {24, 4}, {26, 3}, {28, 2}, {30, 1}};
+  for (const auto& size : sizes) {
+    fake.draws.clear();
+    DrawField(true);
+    ASSERT_GE(fake.draws.size(), 2u);
+    EXPECT_EQ(fake.draws[1], Lit(32, 105 + size.second, 16 + size.second, size.first));
+  }
+  EXPECT_EQ(pressed[1], 0);
+  EXPECT_EQ(pressFrame[1], 0);
+  fake.draws.clear();
+  DrawField(true);
+  EXPECT_EQ(fake.draws[1], Masked(1, 32, 32, 105, 16)) << "then the target, lit on the beat";
+}
+
+// Steps the frame pass takes through the fake host at playback position `pos`.
+int FrameAt(int32_t pos) {
+  fake.position = pos;
+  fake.draws.clear();
+  return PlayFrame();
+}
+
+TEST_F(Field, TargetRowLightsOnEverySecondStepAndColoursCycle) {
+  fake.fileNames[0] = "C:\\Music\\Song.mp3";
+  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
+  // Steps fall due at 250, 500, 750 ms (120 BPM) with the drift correction.
+  const std::pair<int32_t, int32_t> frames[] = {{260, 0}, {300, 0}, {510, 32}, {520, 0}, {760, 0}};
+  for (const auto& frame : frames) {
+    ASSERT_EQ(FrameAt(frame.first), 0);
+    EXPECT_EQ(fake.draws.at(0), Masked(1, 0, frame.second, 60, 16)) << frame.first;
+  }
+  colourPhase = 59;
+  ASSERT_EQ(FrameAt(770), 0);
+  EXPECT_EQ(colourPhase, 0);
+}
+
+TEST_F(Field, FrameFollowsTheSongAndItsChart) {
+  WRITE_LOG = 1;
+  // No file name: the lanes still move, nothing is loaded.
+  PlaceArrow(0, 50);
+  frameInterval = 30;
+  EXPECT_EQ(FrameAt(100), 0);
+  EXPECT_EQ(lanes[0].travel[0], 53);
+  EXPECT_EQ(FakePlatform_LogLines().front(), "Can't get mp3 name being played currently!");
+  // A title that cannot be extracted counts as no file name.
+  fake.fileNames[0] = "C:\\Music\\Song.mp3";
+  fake.fileTitleFails = true;
+  EXPECT_EQ(FrameAt(100), 0);
+  EXPECT_TRUE(fake.openedPaths.empty());
+  fake.fileTitleFails = false;
+  // A song with no chart: one Config, then 1 on every frame.
+  fake.logWrites.clear();
+  EXPECT_EQ(FrameAt(100), 1);
+  EXPECT_EQ(fake.configCalls, 1);
+  EXPECT_EQ(FakePlatform_LogLines().back(), "Data buffer in MSD not allocated yet!");
+  EXPECT_TRUE(fake.draws.empty());
+  EXPECT_EQ(FrameAt(100), 1);
+  EXPECT_EQ(fake.configCalls, 1) << "a title that failed is not tried again";
+  // The next song loads; the same title is not reloaded.
+  fake.fileNames[0] = "C:\\Music\\Other.mp3";
+  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  fake.files["C:\\charts\\Other.msd"] = WorkedExampleFile();
+  EXPECT_EQ(FrameAt(260), 0);
+  EXPECT_EQ(lanes[0].unjudgedCount, 2) << "step '4' spawned beside the arrow in flight";
+  fake.logWrites.clear();
+  EXPECT_EQ(FrameAt(270), 0);
+  EXPECT_EQ(FakePlatform_LogLines().at(2), "Not changed mp3 <Other.mp3>.");
+  EXPECT_EQ(fake.openedPaths.size(), 2u);
+  // Past the chart's end: FlameMood 3 before the banner runs.
+  combo = 0;
+  fake.logWrites.clear();
+  EXPECT_EQ(FrameAt(9000), 0);
+  EXPECT_EQ(FlameMood.load(), kMoodChartEnded);
+  EXPECT_EQ(FakePlatform_LogLines().back(), "MSD data read ended.");
+}
+
+}  // namespace
