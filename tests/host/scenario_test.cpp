@@ -72,6 +72,10 @@ TEST(Scenario, FrameMsIsAHeaderLineFromOneToOneThousand) {
     EXPECT_FALSE(ParseScenario(std::string("0 play\n") + line + "\n", scenario, error)) << line;
     EXPECT_EQ(error, "scenario line 2 'frame-ms' needs a whole number of ms from 1 to 1000");
   }
+  ASSERT_TRUE(ParseScenario("box-ms 0\nbox-ms 60000\n", scenario, error)) << error;
+  EXPECT_EQ(scenario.boxMs, 60000);
+  EXPECT_FALSE(ParseScenario("box-ms -1\n", scenario, error));
+  EXPECT_EQ(error, "scenario line 1 'box-ms' needs a whole number of ms from 0 to 60000");
 }
 
 TEST(Scenario, KeypressBecomesDownThenUpFortyMsLaterInFileOrder) {

@@ -75,19 +75,36 @@ void AddKeyRelease(const ScenarioAction& press, Scenario& scenario) {
   scenario.actions.push_back(release);
 }
 
-// `frame-ms N` is a header line like `playlist`: it carries no time.
-bool ParseFrameMsLine(const std::string& line, int lineNumber, Scenario& scenario,
-                      std::string& error) {
+// Header lines like `playlist` carry no time: `frame-ms N`, `box-ms N`.
+struct HeaderSetting {
+  const char* name;
+  int32_t Scenario::*field;
+  int32_t min, max;
+};
+constexpr HeaderSetting kHeaderSettings[] = {
+    {"frame-ms", &Scenario::frameMs, kFrameMsMin, kFrameMsMax},
+    {"box-ms", &Scenario::boxMs, 0, kBoxMsMax},
+};
+
+const HeaderSetting* HeaderSettingNamed(const std::string& name) {
+  for (const HeaderSetting& setting : kHeaderSettings)
+    if (name == setting.name) return &setting;
+  return nullptr;
+}
+
+bool ParseHeaderSetting(const HeaderSetting& setting, const std::string& line, int lineNumber,
+                        Scenario& scenario, std::string& error) {
   std::istringstream words(line);
   std::string name, value, extra;
   words >> name >> value >> extra;
   int32_t ms = 0;
-  if (ParseNumber(value, ms) && ms >= kFrameMsMin && ms <= kFrameMsMax && extra.empty()) {
-    scenario.frameMs = ms;
+  if (ParseNumber(value, ms) && ms >= setting.min && ms <= setting.max && extra.empty()) {
+    scenario.*setting.field = ms;
     return true;
   }
-  error = "scenario line " + std::to_string(lineNumber) + " 'frame-ms' needs a whole number of ms from " +
-          std::to_string(kFrameMsMin) + " to " + std::to_string(kFrameMsMax);
+  error = "scenario line " + std::to_string(lineNumber) + " '" + setting.name +
+          "' needs a whole number of ms from " + std::to_string(setting.min) + " to " +
+          std::to_string(setting.max);
   return false;
 }
 
@@ -134,8 +151,8 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
       scenario.playlist.push_back(line.substr(9));
       continue;
     }
-    if (line.substr(0, line.find_first_of(" \t")) == "frame-ms") {
-      if (!ParseFrameMsLine(line, number, scenario, error)) return false;
+    if (const HeaderSetting* setting = HeaderSettingNamed(line.substr(0, line.find_first_of(" \t")))) {
+      if (!ParseHeaderSetting(*setting, line, number, scenario, error)) return false;
       continue;
     }
     if (!ParseActionLine(line, number, scenario, error)) return false;

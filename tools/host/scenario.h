@@ -22,6 +22,8 @@ constexpr int32_t kKeyPressHoldMs = 40;
 // The range `frame-ms` accepts.
 constexpr int32_t kFrameMsMin = 1;
 constexpr int32_t kFrameMsMax = 1000;
+// The longest `box-ms` accepts.
+constexpr int32_t kBoxMsMax = 60000;
 
 struct ScenarioAction {
   int32_t atMs = 0;      // time since the harness started
@@ -36,6 +38,7 @@ struct Scenario {
   std::vector<std::string> playlist;   // file names, in order
   std::vector<ScenarioAction> actions; // sorted by time, file order kept
   int32_t frameMs = 0;                 // Render interval; 0 uses the module's delayMs
+  int32_t boxMs = 0;                   // how long a message box stays open before OK
 };
 
 // Parses a scenario. Returns true and fills `scenario`, or false with

@@ -1,5 +1,5 @@
 // watch_win32.cpp -- what the harness sees of the plug-in: message boxes, the window, captures.
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-std::set<HWND> boxesSeen;
+std::map<HWND, int64_t> boxesSeen;  // box -> when it was first seen, ms
 
 const char* OwnerName(HWND owner) {
   if (owner == nullptr) return "none";
@@ -37,8 +37,15 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM found) {
   return TRUE;
 }
 
+// Records a box when first seen and answers OK once it has been open for
+// the scenario's box-ms.
 void RecordAndDismiss(HWND box) {
-  if (!boxesSeen.insert(box).second) return;
+  auto seen = boxesSeen.find(box);
+  if (seen != boxesSeen.end()) {
+    if (NowMs() - seen->second >= host.scenario.boxMs) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  boxesSeen[box] = NowMs();
   char text[2048] = {}, caption[256] = {};
   GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
   GetWindowTextA(box, caption, sizeof caption);
@@ -47,7 +54,7 @@ void RecordAndDismiss(HWND box) {
                {Field("text", text), Field("caption", caption),
                 Field("owner", OwnerName(GetWindow(box, GW_OWNER))), Field("icon", IconName(box)),
                 Field("buttons", hasCancel ? "more" : "ok")});
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  if (host.scenario.boxMs == 0) PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
@@ -59,7 +66,7 @@ void CloseMessageBoxes() {
     EnumThreadWindows(SessionThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
   for (HWND box : boxes) RecordAndDismiss(box);
   for (auto seen = boxesSeen.begin(); seen != boxesSeen.end();)
-    seen = IsWindow(*seen) ? std::next(seen) : boxesSeen.erase(seen);
+    seen = IsWindow(seen->first) ? std::next(seen) : boxesSeen.erase(seen);
 }
 
 void ProbeGameWindow() {

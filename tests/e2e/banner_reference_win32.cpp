@@ -1,0 +1,56 @@
+// banner_reference_win32.cpp -- the banner as the game draws it, for the end-to-end tests.
+//
+// Usage: stompara_banner_reference BACKGROUND.bmp COMBO OUT.bmp
+// Draws the banner for COMBO with the plug-in's own font and drawing code
+// over BACKGROUND in a back buffer made as the game makes it, and saves the
+// result as a 24-bit BMP, so a test can compare a capture of real play with
+// exactly what the banner must look like.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "gfx/surfaces_win32.h"
+#include "play/banner.h"
+#include "play/frame_pass.h"
+#include "play/lanes.h"
+
+namespace {
+
+bool SaveBackBuffer(const char* path) {
+  BITMAPINFOHEADER info = {sizeof info, kFieldWidth, kFieldHeight, 1, 24, BI_RGB};
+  DWORD rowBytes = DWORD((kFieldWidth * 3 + 3) & ~3);
+  info.biSizeImage = rowBytes * kFieldHeight;
+  std::vector<char> bits(info.biSizeImage);
+  if (!GetDIBits(backBuffer.memoryDC, backBuffer.bitmap, 0, kFieldHeight, bits.data(),
+                 reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS))
+    return false;
+  BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info + info.biSizeImage), 0, 0,
+                           DWORD(sizeof file + sizeof info)};
+  FILE* out = std::fopen(path, "wb");
+  if (out == nullptr) return false;
+  bool saved = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+               std::fwrite(bits.data(), bits.size(), 1, out) == 1;
+  return std::fclose(out) == 0 && saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: stompara_banner_reference BACKGROUND.bmp COMBO OUT.bmp\n");
+    return 64;
+  }
+  HBITMAP background = static_cast<HBITMAP>(
+      LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (background == nullptr) return 66;
+  MakeBackBuffer(nullptr);  // compatible with the screen, as the game window's is
+  HDC picture = CreateCompatibleDC(nullptr);
+  SelectObject(picture, background);
+  BitBlt(backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight, picture, 0, 0, SRCCOPY);
+  MakeBannerFont();
+  combo = std::atoi(argv[2]);
+  DrawBanner();
+  return SaveBackBuffer(argv[3]) ? 0 : 73;
+}
