@@ -54,16 +54,23 @@ void SpawnArrow(int n) {
   lane.writeIndex = NextSlot(lane.writeIndex);
 }
 
-void TakeStepCharacter(char ch) {
+int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
   const char* found = ch == '\0' ? nullptr : std::strchr(kStepLaneCharacters, ch);
-  if (found == nullptr) return;
-  int index = int(found - kStepLaneCharacters);
+  if (found == nullptr) return 0;
+  int32_t index = int32_t(found - kStepLaneCharacters);
   if (index < kLaneCount) {
-    SpawnArrow(index);
-    return;
+    lanesOut[0] = index;
+    return 1;
   }
-  SpawnArrow(stepLaneMap[index - kLaneCount][0]);
-  SpawnArrow(stepLaneMap[index - kLaneCount][1]);
+  lanesOut[0] = stepLaneMap[index - kLaneCount][0];
+  lanesOut[1] = stepLaneMap[index - kLaneCount][1];
+  return 2;
+}
+
+void TakeStepCharacter(char ch) {
+  int32_t named[2];
+  int count = LanesOfStep(ch, named);
+  for (int i = 0; i < count; ++i) SpawnArrow(named[i]);
 }
 
 void JudgeOldest(int n) {

@@ -44,6 +44,10 @@ extern int32_t combo;
 constexpr char kStepLaneCharacters[] = "42861379AB";
 extern const int32_t stepLaneMap[6][2];
 
+// The lanes step character `ch` names, in spawn order, into `lanesOut`;
+// returns how many: 0 (any other byte, "0" included), 1 or 2.
+int LanesOfStep(char ch, int32_t (&lanesOut)[2]);
+
 // Arrows in flight in `lane` (live slots, judged or not): at most 19.
 int32_t ArrowsInFlight(const Lane& lane);
 

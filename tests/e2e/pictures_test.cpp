@@ -5,7 +5,9 @@
 
 namespace {
 
-TEST(Pictures, GameWindowShowsTheBackgroundPixelForPixel) {
+// With no song playing the window is the background with the four target
+// arrows on it.
+TEST(Pictures, GameWindowShowsTheBackgroundPixelForPixelAndTheTargetRow) {
   std::string folder = MakePluginFolder("background");
   HostRun run = RunHost(folder, "0 play\n400 capture window.bmp\n500 quit\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
@@ -15,9 +17,16 @@ TEST(Pictures, GameWindowShowsTheBackgroundPixelForPixel) {
   ASSERT_EQ(background.height, 310);
   ASSERT_EQ(window.width, 288);
   ASSERT_EQ(window.height, 310);
-  int differing = 0;
-  for (size_t i = 0; i < window.rgb.size(); ++i) differing += window.rgb[i] != background.rgb[i];
+  int differing = 0, targetPixels = 0;
+  for (int y = 0; y < 310; ++y)
+    for (int x = 0; x < 288; ++x) {
+      bool inTarget = y >= 16 && y < 48 && x >= 60 && (x - 60) % 45 < 32 && x < 227;
+      bool same = window.at(x, y) == background.at(x, y);
+      if (inTarget) targetPixels += !same;
+      else differing += !same;
+    }
   EXPECT_EQ(differing, 0);
+  EXPECT_GT(targetPixels, 4 * 200) << "each lane's target arrow is drawn";
 }
 
 TEST(Pictures, LogTellsAllFourSurfacesWereMade) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "chart_report.h"
+#include "play/lanes.h"
 
 namespace {
 
@@ -110,15 +111,11 @@ std::vector<std::string> SongTitlesFor(const std::string& fileName) {
 }
 
 std::string LanesOf(char step) {
-  static const char* const kLanes[] = {"left", "down", "up", "right"};
-  static const char kSpawning[] = "42861379AB";
-  static const int kLaneSets[10][2] = {{0, -1}, {1, -1}, {2, -1}, {3, -1}, {0, 1},
-                                       {1, 3},  {0, 2},  {2, 3},  {1, 2},  {0, 3}};
-  const char* found = step != '\0' ? std::strchr(kSpawning, step) : nullptr;
-  if (found == nullptr) return "";
-  const int* lanes = kLaneSets[found - kSpawning];
-  std::string text = kLanes[lanes[0]];
-  if (lanes[1] >= 0) text += std::string(" ") + kLanes[lanes[1]];
+  static const char* const kLaneNames[] = {"left", "down", "up", "right"};
+  int32_t named[2];
+  int count = LanesOfStep(step, named);
+  std::string text;
+  for (int i = 0; i < count; ++i) text += std::string(i ? " " : "") + kLaneNames[named[i]];
   return text;
 }
 
