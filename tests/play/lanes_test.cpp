@@ -20,6 +20,9 @@ TEST_F(Lanes, StepCharactersSpawnTheirLanesInOrder) {
       {'0', {}}, {'5', {}}, {'a', {}}, {':', {}}, {'\0', {}}, {';', {}},
   };
   for (const Case& c : cases) {
+    int32_t named[2] = {-1, -1};
+    int count = LanesOfStep(c.ch, named);
+    EXPECT_EQ(std::vector<int>(named, named + count), c.lanes) << c.ch << ": lanes in spawn order";
     ResetLanes();
     TakeStepCharacter(c.ch);
     for (int n = 0; n < kLaneCount; ++n) {
