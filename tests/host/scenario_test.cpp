@@ -49,6 +49,12 @@ TEST(Scenario, RejectsMalformedLinesNamingThem) {
       {"10 filename maybe\n", "scenario line 1 'filename' takes null or normal"},
       {"10 keypress\n", "scenario line 1 'keypress' names no key"},
       {"2147483640 keypress UP\n", "scenario line 1 'keypress' comes too late to release its key"},
+      {"10 stall 0\n", "scenario line 1 'stall' needs a whole number of ms from 1 to 60000"},
+      {"10 stall 60001\n", "scenario line 1 'stall' needs a whole number of ms from 1 to 60000"},
+      {"10 stall\n", "scenario line 1 'stall' needs a whole number of ms from 1 to 60000"},
+      {"host-thread\n", "scenario line 1 'host-thread' takes vis or main"},
+      {"host-thread gui\n", "scenario line 1 'host-thread' takes vis or main"},
+      {"host-thread main vis\n", "scenario line 1 'host-thread' takes vis or main"},
   };
   for (const auto& c : cases) {
     Scenario scenario;
@@ -76,6 +82,25 @@ TEST(Scenario, FrameMsIsAHeaderLineFromOneToOneThousand) {
   EXPECT_EQ(scenario.boxMs, 60000);
   EXPECT_FALSE(ParseScenario("box-ms -1\n", scenario, error));
   EXPECT_EQ(error, "scenario line 1 'box-ms' needs a whole number of ms from 0 to 60000");
+}
+
+TEST(Scenario, HostThreadIsAHeaderLineAndStallTakesItsMs) {
+  const std::pair<const char*, int32_t> threads[] = {
+      {"0 play\n", kHostThreadVis},
+      {"host-thread main\n0 play\n", kHostThreadMain},
+      {"host-thread main\nhost-thread vis\n", kHostThreadVis},
+  };
+  Scenario scenario;
+  std::string error;
+  for (const auto& c : threads) {
+    EXPECT_TRUE(ParseScenario(c.first, scenario, error)) << error;
+    EXPECT_EQ(scenario.hostThread, c.second) << c.first;
+  }
+  ASSERT_TRUE(ParseScenario("600 stall 1\n600 stall 60000\n", scenario, error)) << error;
+  ASSERT_EQ(scenario.actions.size(), 2u);
+  EXPECT_EQ(scenario.actions[0].kind, ActionKind::Stall);
+  EXPECT_EQ(scenario.actions[0].first, 1);
+  EXPECT_EQ(scenario.actions[1].first, 60000);
 }
 
 TEST(Scenario, KeypressBecomesDownThenUpFortyMsLaterInFileOrder) {

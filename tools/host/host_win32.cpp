@@ -115,6 +115,7 @@ void RunAction(const ScenarioAction& action) {
     case ActionKind::Init: StartSession(); break;
     case ActionKind::Quit: StopSession(); break;
     case ActionKind::Wait: WaitForSessionEnd(); break;
+    case ActionKind::Stall: Sleep(DWORD(action.first)); break;  // a host busy elsewhere
     default: ApplyPlaybackAction(host.playback, action, NowMs()); break;
   }
 }
@@ -125,6 +126,14 @@ void PumpFor(int64_t ms) {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+// Lets the main window answer until `dueMs`; with host-thread main the
+// session renders meanwhile.
+void WaitUntil(int64_t dueMs) {
+  if (NowMs() >= dueMs) return;
+  RunMainThreadSession(dueMs);
+  while (NowMs() < dueMs) PumpFor(dueMs - NowMs());
+}
+
 // Runs the scenario's actions at their times while the main window answers.
 // Times count from the moment the first Init has returned, so a slow start
 // of the plug-in shifts the whole scenario rather than squeezing it.
@@ -132,7 +141,7 @@ void RunScenario() {
   while (host.lastInitResult.load() == -1 && SessionRunning()) PumpFor(5);
   int64_t start = NowMs();
   for (const ScenarioAction& action : host.scenario.actions) {
-    while (NowMs() < start + action.atMs) PumpFor(start + action.atMs - NowMs());
+    WaitUntil(start + action.atMs);
     RunAction(action);
   }
 }

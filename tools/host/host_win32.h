@@ -2,7 +2,9 @@
 //
 // The harness plays the player's part: its main thread owns the main window
 // (which answers the plug-in's requests) and runs the scenario; a separate
-// visualisation thread calls Init, Render and Quit.
+// visualisation thread calls Init, Render and Quit. With `host-thread main`
+// it plays other hosts' part instead: the main thread calls them itself,
+// between the scenario's actions.
 #pragma once
 
 #include <windows.h>
@@ -34,18 +36,26 @@ void WaitPumping(HANDLE handle);
 
 // Visualisation sessions (vis_session_win32.cpp). Main thread only.
 bool SessionRunning();
-// Starts a thread that calls Init, then Render every delayMs (or every
-// frame-ms the scenario asks for), then Quit.
+// Starts a session: a thread that calls Init, then Render every delayMs (or
+// every frame-ms the scenario asks for), then Quit. With host-thread main it
+// calls Init here and now, and RunMainThreadSession renders.
 void StartSession();
+// host-thread main: pumps the main thread's messages until NowMs() reaches
+// `untilMs`, calling Render whenever a frame falls due; a Render result
+// other than 0 or a quit message ends the session (Quit). Returns at once
+// when no such session runs, and early when the session ends.
+void RunMainThreadSession(int64_t untilMs);
 // Waits until the session ends by itself (its window closed, say); returns
 // at once when none is running.
 void WaitForSessionEnd();
-// Asks the running session to call Quit and end; waits for it.
+// Ends the running session (Quit) and waits for it.
 void StopSession();
-// The visualisation thread's id (0 before the first session).
+// The id of the thread that calls Init, Render and Quit: the last session's
+// visualisation thread, or the main thread with host-thread main (0 before
+// the first session).
 DWORD SessionThreadId();
-// The game window: the visible window of the visualisation thread that is
-// not a dialog; null when there is none.
+// The game window: the visible window of the session's thread that is
+// neither a dialog nor the main window; null when there is none.
 HWND FindGameWindow();
 
 // Watching and looking (watch_win32.cpp). Main thread only.

@@ -19,6 +19,7 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"probe", ActionKind::Probe},     {"paint", ActionKind::Paint},
       {"close", ActionKind::Close},     {"init", ActionKind::Init},
       {"quit", ActionKind::Quit},       {"wait", ActionKind::Wait},
+      {"stall", ActionKind::Stall},
       {"keypress", ActionKind::KeyDown},  // its KeyUp is added after parsing
   };
   return actions;
@@ -60,6 +61,11 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
       if (first.empty()) return why = "needs a file name", false;
       action.text = first;
       return true;
+    case ActionKind::Stall:
+      if (!ParseNumber(first, action.first) || action.first < kStallMsMin || action.first > kStallMsMax)
+        return why = "needs a whole number of ms from " + std::to_string(kStallMsMin) + " to " +
+                     std::to_string(kStallMsMax), false;
+      return true;
     default:
       return true;
   }
@@ -75,15 +81,19 @@ void AddKeyRelease(const ScenarioAction& press, Scenario& scenario) {
   scenario.actions.push_back(release);
 }
 
-// Header lines like `playlist` carry no time: `frame-ms N`, `box-ms N`.
+// Header lines like `playlist` carry no time. `frame-ms N` and `box-ms N`
+// take a number from min to max; `host-thread vis|main` takes one of its
+// words, the first giving min, the second min + 1.
 struct HeaderSetting {
   const char* name;
   int32_t Scenario::*field;
   int32_t min, max;
+  const char* words[2];  // a word setting's words; none for a number
 };
 constexpr HeaderSetting kHeaderSettings[] = {
-    {"frame-ms", &Scenario::frameMs, kFrameMsMin, kFrameMsMax},
-    {"box-ms", &Scenario::boxMs, 0, kBoxMsMax},
+    {"frame-ms", &Scenario::frameMs, kFrameMsMin, kFrameMsMax, {}},
+    {"box-ms", &Scenario::boxMs, 0, kBoxMsMax, {}},
+    {"host-thread", &Scenario::hostThread, kHostThreadVis, kHostThreadMain, {"vis", "main"}},
 };
 
 const HeaderSetting* HeaderSettingNamed(const std::string& name) {
@@ -92,19 +102,30 @@ const HeaderSetting* HeaderSettingNamed(const std::string& name) {
   return nullptr;
 }
 
+bool ParseSettingValue(const HeaderSetting& setting, const std::string& text, int32_t& value) {
+  if (setting.words[0] == nullptr)
+    return ParseNumber(text, value) && value >= setting.min && value <= setting.max;
+  for (value = setting.min; value <= setting.max; ++value)
+    if (text == setting.words[value - setting.min]) return true;
+  return false;
+}
+
 bool ParseHeaderSetting(const HeaderSetting& setting, const std::string& line, int lineNumber,
                         Scenario& scenario, std::string& error) {
   std::istringstream words(line);
   std::string name, value, extra;
   words >> name >> value >> extra;
-  int32_t ms = 0;
-  if (ParseNumber(value, ms) && ms >= setting.min && ms <= setting.max && extra.empty()) {
-    scenario.*setting.field = ms;
+  int32_t parsed = 0;
+  if (ParseSettingValue(setting, value, parsed) && extra.empty()) {
+    scenario.*setting.field = parsed;
     return true;
   }
-  error = "scenario line " + std::to_string(lineNumber) + " '" + setting.name +
-          "' needs a whole number of ms from " + std::to_string(setting.min) + " to " +
-          std::to_string(setting.max);
+  error = "scenario line " + std::to_string(lineNumber) + " '" + setting.name + "' ";
+  if (setting.words[0] != nullptr)
+    error += std::string("takes ") + setting.words[0] + " or " + setting.words[1];
+  else
+    error += "needs a whole number of ms from " + std::to_string(setting.min) + " to " +
+             std::to_string(setting.max);
   return false;
 }
 

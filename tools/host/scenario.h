@@ -14,6 +14,7 @@ enum class ActionKind {
   Config, Capture, Move, Probe, Paint, Close, // the plug-in and its window
   Init, Quit,                                 // plug-in sessions
   Wait,                                       // let the session run until it ends
+  Stall,                                      // the main thread sleeps, answering nothing
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
@@ -24,11 +25,20 @@ constexpr int32_t kFrameMsMin = 1;
 constexpr int32_t kFrameMsMax = 1000;
 // The longest `box-ms` accepts.
 constexpr int32_t kBoxMsMax = 60000;
+// The range `stall` accepts.
+constexpr int32_t kStallMsMin = 1;
+constexpr int32_t kStallMsMax = 60000;
+
+// Which thread calls Init, Render and Quit (`host-thread vis|main`): a
+// visualisation thread of their own, as the player does (the default), or
+// the main thread, which owns the main window, as other hosts do.
+constexpr int32_t kHostThreadVis = 0;
+constexpr int32_t kHostThreadMain = 1;
 
 struct ScenarioAction {
   int32_t atMs = 0;      // time since the harness started
   ActionKind kind = ActionKind::Play;
-  int32_t first = 0;     // seek position, entry, key code, x
+  int32_t first = 0;     // seek position, entry, key code, x, stall ms
   int32_t second = 0;    // y
   std::string text;      // capture file
   int line = 0;          // line in the scenario file
@@ -39,6 +49,7 @@ struct Scenario {
   std::vector<ScenarioAction> actions; // sorted by time, file order kept
   int32_t frameMs = 0;                 // Render interval; 0 uses the module's delayMs
   int32_t boxMs = 0;                   // how long a message box stays open before OK
+  int32_t hostThread = kHostThreadVis; // kHostThreadVis or kHostThreadMain
 };
 
 // Parses a scenario. Returns true and fills `scenario`, or false with

@@ -1,16 +1,27 @@
-// vis_session_win32.cpp -- the visualisation thread: Init, Render every frame, Quit.
+// vis_session_win32.cpp -- plug-in sessions: Init, Render every frame, Quit, on a thread of their own or the main one.
+#include <algorithm>
+
 #include "host_win32.h"
 #include "journal.h"
 
 namespace {
 
-HANDLE sessionThread;
+// The thread that calls Init, Render and Quit: the running or last session's.
 DWORD sessionThreadId;
+// host-thread vis: the session's thread, and the event that asks it to end.
+HANDLE sessionThread;
 HANDLE stopEvent;
+// host-thread main: whether a session runs (from Init to Quit), and when
+// its next Render is due. Main thread only.
+bool mainSessionRunning;
+int64_t nextFrameMs;
 
-// Pumps messages until the next frame is due or the session must end.
-// Returns false when the session ends (stop asked for, or a quit message).
-bool PumpUntil(int64_t dueMs) {
+bool OnMainThread() { return host.scenario.hostThread == kHostThreadMain; }
+
+// Pumps the calling thread's messages until `dueMs` or the session must end.
+// Returns false when it must end: `stop` (null for none) was signalled, or a
+// quit message arrived.
+bool PumpUntil(int64_t dueMs, HANDLE stop) {
   for (;;) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -23,62 +34,116 @@ bool PumpUntil(int64_t dueMs) {
     }
     int64_t wait = dueMs - NowMs();
     if (wait <= 0) return true;
-    DWORD woke = MsgWaitForMultipleObjects(1, &stopEvent, FALSE, DWORD(wait), QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0) return false;
+    DWORD woke = MsgWaitForMultipleObjects(stop ? 1 : 0, &stop, FALSE, DWORD(wait), QS_ALLINPUT);
+    if (stop && woke == WAIT_OBJECT_0) return false;
   }
 }
 
-// Time between Render calls: the scenario's frame-ms when it gives one,
-// else the module's delayMs, read each frame since the plug-in may change it.
-// The scenario is written before the first session starts and never after.
-int64_t FrameIntervalMs(const winampVisModule* module) {
+// When the Render after the one due at `dueMs` is due: the scenario's
+// frame-ms later when it gives one, else the module's delayMs (read each
+// frame, since the plug-in may change it), and never in the past: after a
+// late frame the next comes at once and the missed ones are dropped. The
+// scenario is written before the first session starts and never after.
+int64_t NextFrameDue(int64_t dueMs, const winampVisModule* module) {
   int64_t interval = host.scenario.frameMs > 0 ? host.scenario.frameMs : module->delayMs;
-  return interval > 0 ? interval : 1;
+  return std::max(dueMs + std::max<int64_t>(interval, 1), NowMs());
 }
 
-DWORD WINAPI RunSession(LPVOID) {
-  winampVisModule* module = host.module;
+// Init, with the record filled as the player fills it; returns its result.
+int CallInit(winampVisModule* module) {
   module->hwndParent = host.mainWindow;
   module->hDllInstance = host.plugin;
   int result = module->Init(module);
   host.lastInitResult = result;
   WriteJournal(NowMs(), "init", {Field("result", int64_t(result))});
-  if (result != 0) return 0;
-  int64_t due = NowMs();
-  while (PumpUntil(due)) {
-    int64_t before = NowMicros();
-    int rendered = module->Render(module);
-    int64_t micros = NowMicros() - before;
-    WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
-    if (rendered != 0) break;
-    due += FrameIntervalMs(module);
-    if (due < NowMs()) due = NowMs();
-  }
+  return result;
+}
+
+// One Render with its journal line; true while the session goes on (result 0).
+bool CallRender(winampVisModule* module) {
+  int64_t before = NowMicros();
+  int rendered = module->Render(module);
+  int64_t micros = NowMicros() - before;
+  WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
+  return rendered == 0;
+}
+
+// Quit with its journal lines, the second saying how long it took.
+void CallQuit(winampVisModule* module) {
   WriteJournal(NowMs(), "quit-called", {});
+  int64_t before = NowMicros();
   module->Quit(module);
-  WriteJournal(NowMs(), "quit", {});
+  WriteJournal(NowMs(), "quit", {Field("ms", (NowMicros() - before) / 1000)});
+}
+
+DWORD WINAPI RunSession(LPVOID) {
+  winampVisModule* module = host.module;
+  if (CallInit(module) != 0) return 0;
+  int64_t due = NowMs();
+  while (PumpUntil(due, stopEvent) && CallRender(module)) due = NextFrameDue(due, module);
+  CallQuit(module);
   return 0;
+}
+
+// The session counts as running during Init and Quit, as a session thread
+// does, so the game window is found (and owns its boxes) meanwhile.
+void StartMainSession() {
+  sessionThreadId = GetCurrentThreadId();
+  mainSessionRunning = true;
+  mainSessionRunning = CallInit(host.module) == 0;
+  nextFrameMs = NowMs();
+}
+
+void StopMainSession() {
+  CallQuit(host.module);
+  mainSessionRunning = false;
+  // The game window's end posts a quit message meant for the session just
+  // ended; left queued, it would end the next session at once.
+  MSG message;
+  while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 }  // namespace
 
 bool SessionRunning() {
+  if (OnMainThread()) return mainSessionRunning;
   return sessionThread != nullptr && WaitForSingleObject(sessionThread, 0) == WAIT_TIMEOUT;
 }
 
 void StartSession() {
   if (SessionRunning()) return;
+  if (OnMainThread()) {
+    StartMainSession();
+    return;
+  }
   if (sessionThread) CloseHandle(sessionThread);
   if (stopEvent == nullptr) stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   ResetEvent(stopEvent);
   sessionThread = CreateThread(nullptr, 0, RunSession, nullptr, 0, &sessionThreadId);
 }
 
+void RunMainThreadSession(int64_t untilMs) {
+  while (mainSessionRunning) {
+    if (!PumpUntil(std::min(untilMs, nextFrameMs), nullptr)) break;
+    if (NowMs() >= nextFrameMs) {
+      if (!CallRender(host.module)) break;
+      nextFrameMs = NextFrameDue(nextFrameMs, host.module);
+    }
+    if (NowMs() >= untilMs) return;
+  }
+  if (mainSessionRunning) StopMainSession();
+}
+
 void WaitForSessionEnd() {
-  if (sessionThread != nullptr) WaitPumping(sessionThread);
+  if (OnMainThread()) RunMainThreadSession(INT64_MAX);
+  else if (sessionThread != nullptr) WaitPumping(sessionThread);
 }
 
 void StopSession() {
+  if (OnMainThread()) {
+    if (mainSessionRunning) StopMainSession();
+    return;
+  }
   if (sessionThread == nullptr) return;
   SetEvent(stopEvent);
   WaitPumping(sessionThread);
@@ -89,7 +154,9 @@ namespace {
 BOOL CALLBACK TakeGameWindow(HWND window, LPARAM found) {
   char className[32] = {};
   GetClassNameA(window, className, sizeof className);
-  if (!IsWindowVisible(window) || lstrcmpA(className, "#32770") == 0) return TRUE;
+  // With host-thread main the harness's own main window is the thread's too.
+  if (window == host.mainWindow || !IsWindowVisible(window) || lstrcmpA(className, "#32770") == 0)
+    return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
 }

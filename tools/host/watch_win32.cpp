@@ -62,7 +62,7 @@ void RecordAndDismiss(HWND box) {
 void CloseMessageBoxes() {
   std::vector<HWND> boxes;
   EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
-  if (SessionThreadId() != 0)
+  if (SessionThreadId() != 0 && SessionThreadId() != GetCurrentThreadId())
     EnumThreadWindows(SessionThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
   for (HWND box : boxes) RecordAndDismiss(box);
   for (auto seen = boxesSeen.begin(); seen != boxesSeen.end();)
