@@ -157,9 +157,9 @@ TEST(ChartReport, JsonHasTheNamedFields) {
             "{\"chartOffset\":null,\"dataOffset\":null,\"steps\":\"\"},"
             "{\"chartOffset\":null,\"dataOffset\":null,\"steps\":\"\"}],\"warnings\":["
             "{\"line\":null,\"message\":\"the file has no chart for level 1 (Advanced): at that level the game "
-            "shows \\\"Bad MSD file header\\\" on every frame\"},"
+            "shows \\\"Bad MSD file header\\\" and plays no steps\"},"
             "{\"line\":null,\"message\":\"the file has no chart for level 2 (Expert): at that level the game "
-            "shows \\\"Bad MSD file header\\\" on every frame\"},"
+            "shows \\\"Bad MSD file header\\\" and plays no steps\"},"
             "{\"line\":3,\"message\":\"chart 1 (level 0, Standard): 4 characters here are no steps and each "
             "plays as an empty step: \\\"\\\"\\\" \\\"\\\\\\\" byte 0x01 byte 0xE9\"}]}\n");
 }

@@ -261,7 +261,7 @@ void CheckLevels(ChartReport& r) {
   for (int32_t level = 1; level < kReportedLevels; ++level) {
     if (r.charts.size() > size_t(level)) continue;
     Warn(r, 0, "the file has no chart for level " + std::to_string(level) + " (" + kLevelNames[level] +
-         "): at that level the game shows \"Bad MSD file header\" on every frame");
+         "): at that level the game shows \"Bad MSD file header\" and plays no steps");
   }
 }
 
