@@ -7,6 +7,7 @@ set(STOMPARA_WIN64_BUILD "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH "x86_64 mi
 set(STOMPARA_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "i686 mingw build folder")
 
 add_subdirectory(tools/chart)
+add_subdirectory(tools/bench)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()

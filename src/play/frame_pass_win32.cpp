@@ -1,6 +1,7 @@
 // frame_pass_win32.cpp -- Render: one frame of the game, composed and presented.
 #include <windows.h>
 
+#include "flame/flame_surfaces_win32.h"
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
 #include "plugin/event_log.h"
@@ -39,6 +40,7 @@ int RunFramePass(winampVisModule* module) {
   if (GetActiveWindow() == module->hwndParent) SetActiveWindow(gameWindow);
   PaintBackground();
   if (PlayFrame() != 0) return 1;
+  DrawFlameOverlay();
   Present();
   ++frameCounter;
   WriteLogLine("Frame #%ld rendered.", long(frameCounter - 1));

@@ -2,6 +2,8 @@
 #include "plugin/plugin_win32.h"
 
 #include "chart/chart_loader.h"
+#include "flame/flame_surfaces_win32.h"
+#include "flame/flame_thread_win32.h"
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
 #include "plugin/event_log.h"
@@ -60,6 +62,9 @@ int __cdecl Init(winampVisModule* module) {
 
   MakeBackBuffer(gameWindow);
   MakeSpriteSheets();
+  MakeFlameSurfaces(gameWindow);
+  WriteLogLine("Flame stuf created.");
+  StartFlameThread(module->hwndParent);
   MakeBannerFont();
   ShowWindow(gameWindow, SW_SHOWNORMAL);
   WriteLogLine("Window visible now.");
@@ -76,6 +81,9 @@ void __cdecl Quit(winampVisModule* module) {
   WriteSettings(module);
   FreeBannerFont();
   FreeSurfaces();
+  StopFlameThread();
+  ReleaseFlameSurfaces();
+  WriteLogLine("Flame DC and bitmap deleted.");
   DestroyGameWindow(module);
   WriteLogLine("Main frame destroyed.");
   WriteLogLine("Event log shut down.");

@@ -37,7 +37,8 @@ TEST(Pictures, LogTellsAllFourSurfacesWereMade) {
   std::vector<std::string> lines = ReadLines(folder + "/StomparaLog.txt");
   const std::vector<std::string> expected = {
       "Event log started.", "Main frame created succeeded.", "Double buffer created.",
-      "Creating GDI stuffs...", "......success.", "Font Selected.", "Window visible now.",
+      "Creating GDI stuffs...", "......success.", "Flame stuf created.", "Font Selected.",
+      "Window visible now.",
   };
   ASSERT_GE(lines.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + long(expected.size())), expected);

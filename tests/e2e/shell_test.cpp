@@ -147,7 +147,8 @@ TEST(Shell, LogOnRecordsStartUpFramesAndShutDownInOrder) {
   ASSERT_GT(lines.size(), startUp.size());
   for (size_t i = 0; i < startUp.size(); ++i) EXPECT_EQ(lines[i], startUp[i]);
   const std::vector<std::string> shutDown = {
-      "Double buffer deleted.", "GDI stuffs deleted.", "Main frame destroyed.", "Event log shut down.",
+      "Double buffer deleted.", "GDI stuffs deleted.", "Flame DC and bitmap deleted.",
+      "Main frame destroyed.",  "Event log shut down.",
   };
   std::vector<std::string> tail(lines.end() - shutDown.size(), lines.end());
   EXPECT_EQ(tail, shutDown);

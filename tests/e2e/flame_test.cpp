@@ -1,0 +1,116 @@
+// flame_test.cpp -- the fire in the game window: where it burns, how it follows play, its thread.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/host_support.h"
+
+namespace {
+
+std::string FlameFolder(const std::string& name, int showFlame, const std::string& more = "") {
+  std::string folder = MakePluginFolder(name);
+  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nSHOW_FLAME=" + std::to_string(showFlame) +
+                                        "\r\n" + more);
+  return folder;
+}
+
+// Pixels of window rows [y0, y1) that differ from the background.
+int Changed(const Picture& shot, int y0, int y1) {
+  static const Picture background = ReadBmp(STOMPARA_SOURCE_DIR "/res/background.bmp");
+  if (shot.width != 288 || shot.height != 310) return -1;
+  int count = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = 0; x < 288; ++x) count += shot.at(x, y) != background.at(x, y);
+  return count;
+}
+
+// Pixels of rows [y0, y1) in the fire's colours: red over green over blue,
+// as the flame palette runs from red through yellow to white.
+int FirePixels(const Picture& shot, int y0, int y1) {
+  int count = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = 0; x < 288; ++x) {
+      uint32_t rgb = shot.at(x, y);
+      int r = rgb >> 16 & 255, g = rgb >> 8 & 255, b = rgb & 255;
+      count += r >= 100 && r >= g && g >= b;
+    }
+  return count;
+}
+
+TEST(Flame, BurnsInTheBottomRowsOnlyWhenShown) {
+  for (int shown : {1, 0}) {
+    std::string folder = FlameFolder("flame-shown-" + std::to_string(shown), shown);
+    HostRun run = RunHost(folder, "0 play\n1000 capture flame.bmp\n1100 quit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    Picture shot = ReadBmp(folder + "/flame.bmp");
+    EXPECT_EQ(Changed(shot, 185, 209), 0) << "the band above the fire keeps the background";
+    if (shown) {
+      EXPECT_GT(FirePixels(shot, 209, 310), 500) << "fire within a second";
+    } else {
+      EXPECT_EQ(Changed(shot, 185, 310), 0);
+    }
+  }
+}
+
+// One arrow hit (the fire grows to its resting heat), then one missed (it
+// dies down): the flame after the miss is far smaller. A flame's heat takes
+// about two seconds to rise through the band, so each capture waits that long.
+TEST(Flame, GrowsWithHitsAndDiesDownWithMisses) {
+  std::string folder = FlameFolder("flame-play", 1);
+  WriteFile(folder + "/Song.msd", "#BPM:60;\r\n#SINGLE:BASIC:3:\r\n400000000020000000000000;\r\n");
+  std::string path = "Z:" + folder;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nSHOW_FLAME=1\r\nMSD_PATH=" + path + "\r\n");
+  // Step 0 is due at 500 ms and crosses the target row about 2.9 s later;
+  // step 10 (lane 1) passes the miss bound at about 8.5 s.
+  HostRun run = RunHost(folder, "frame-ms 30\nplaylist C:\\Music\\Song.mp3\n0 play\n3410 keypress LEFT\n"
+                                "8300 capture hot.bmp\n11000 capture cold.bmp\n11100 quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  int hot = FirePixels(ReadBmp(folder + "/hot.bmp"), 209, 310);
+  int cold = FirePixels(ReadBmp(folder + "/cold.bmp"), 209, 310);
+  EXPECT_GT(hot, 10000);
+  EXPECT_LT(cold * 2, hot) << "hot " << hot << ", cold " << cold;
+}
+
+// No song is named, so only the flame thread asks for the position.
+TEST(Flame, ThreadSamplesThePositionWhileTheHostIsPaused) {
+  std::string folder = FlameFolder("flame-sample", 0);
+  HostRun run = RunHost(folder, "0 play\n0 pause\n3000 quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  std::vector<JournalEvent> requests = EventsNamed(run, "request");
+  int samples = 0;  // 104, answered 3 (paused), then 105
+  for (size_t i = 0; i + 1 < requests.size(); ++i)
+    samples += requests[i]["request"] == "104" && requests[i]["answer"] == "3" &&
+               requests[i + 1]["request"] == "105";
+  EXPECT_GE(samples, 3) << "one every 32 ticks of about 20 ms; journal requests: " << requests.size();
+  EXPECT_LE(samples, 6);
+}
+
+TEST(Flame, BurnsAgainAfterQuitAndInit) {
+  std::string folder = FlameFolder("flame-reinit", 1);
+  HostRun run = RunHost(folder, "0 play\n400 quit\n500 init\n1500 capture again.bmp\n1600 quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_GT(FirePixels(ReadBmp(folder + "/again.bmp"), 209, 310), 300);
+}
+
+}  // namespace
+
+// A host that runs Init, Render and Quit on the thread owning its main window
+// and is busy (pumps nothing) just before Quit: the flame thread is then
+// waiting on a request to that window, and Quit must still come back at once.
+TEST(Flame, QuitReturnsPromptlyOnABusyHostsOwnThread) {
+  std::string folder = FlameFolder("flame-busy-host", 1);
+  std::string scenario = "host-thread main\n0 play\n";
+  const int rounds = 5;
+  for (int round = 0; round < rounds; ++round) {
+    int at = round * 2000;
+    if (round > 0) scenario += std::to_string(at) + " init\n";
+    scenario += std::to_string(at + 100) + " stall 1500\n" + std::to_string(at + 100) + " quit\n";
+  }
+  HostRun run = RunHost(folder, scenario);
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  std::vector<JournalEvent> quits = EventsNamed(run, "quit");
+  ASSERT_EQ(quits.size(), size_t(rounds));
+  for (JournalEvent& quit : quits) EXPECT_LT(std::stoi(quit["ms"]), 1000);
+}
