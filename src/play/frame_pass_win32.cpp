@@ -50,6 +50,9 @@ int RunFramePass(winampVisModule* module) {
 }  // namespace
 
 int __cdecl Render(winampVisModule* module) {
+  // Without a game window (a Render after Quit) there is nothing to draw
+  // on: GetDC would hand out the whole screen.
+  if (gameWindow == nullptr) return 1;
   // A box or the configuration dialog opened from inside the pass runs a
   // modal loop that may paint the game window; that paint must not start a
   // second pass (see the paint routine).

@@ -8,5 +8,5 @@
 // not fit. Init only, and only while WRITE_LOG is nonzero.
 int OpenLog(const winampVisModule* module);
 
-// Closes the log file if one is open. Quit only.
+// Closes the log file if one is open, whatever WRITE_LOG says now. Quit only.
 void CloseLog();

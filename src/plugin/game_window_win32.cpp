@@ -47,9 +47,9 @@ void Paint(HWND window) {
   if (result != 0) PostQuitMessage(0);
 }
 
+// Every record carries the window's real position, also one flagged as no
+// move (a window placed by the system comes to know its place that way).
 void TakeNewPosition(const WINDOWPOS* position) {
-  // A resize without a move keeps the stored position.
-  if (position->flags & SWP_NOMOVE) return;
   SCREEN_X = position->x;
   SCREEN_Y = position->y;
 }
@@ -107,6 +107,8 @@ int CreateGameWindow(winampVisModule* module) {
   if (gameWindow == nullptr) {
     MessageBoxA(module->hwndParent, "Error creating window", "blah", MB_OK);
     WriteLogLine("Main frame created failed.");
+    // Left registered, the class would fail every later Init in this process.
+    UnregisterClassA(kClassName, module->hDllInstance);
     return 0;
   }
   WriteLogLine("Main frame created succeeded.");

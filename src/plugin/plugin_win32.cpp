@@ -2,6 +2,7 @@
 #include "plugin/plugin_win32.h"
 
 #include "chart/chart_loader.h"
+#include "config/config_dialog_win32.h"
 #include "flame/flame_surfaces_win32.h"
 #include "flame/flame_thread_win32.h"
 #include "gfx/surfaces_win32.h"
@@ -87,9 +88,12 @@ void __cdecl Quit(winampVisModule* module) {
   DestroyGameWindow(module);
   WriteLogLine("Main frame destroyed.");
   WriteLogLine("Event log shut down.");
-  if (WRITE_LOG != 0) CloseLog();
+  CloseLog();  // also a log that Config's re-read has since switched off
 }
 
 void __cdecl Config(winampVisModule* module) {
   ReadSettings(module);
+  // A dialog that cannot be shown answers -1: the values just read are
+  // written back unchanged.
+  if (ShowConfigDialog(module->hDllInstance, module->hwndParent) != 0) WriteSettings(module);
 }

@@ -7,6 +7,11 @@ namespace {
 
 constexpr char kSettingsFileName[] = "plugin.ini";
 
+// Set once the settings have been read: before that the values in memory are
+// only the load-time defaults, and writing them would wipe the user's file
+// (a host that calls Quit without Init).
+bool settingsRead = false;
+
 void WriteIntSetting(const char* section, const char* key, int32_t value, const char* path) {
   char text[16];
   wsprintfA(text, "%d", value);
@@ -31,6 +36,7 @@ void ReadSettings(const winampVisModule* module) {
     ResetSettings();  // never read a plugin.ini from some other folder
     return;
   }
+  settingsRead = true;
   const char* section = module->description;
   WRITE_LOG = int32_t(GetPrivateProfileIntA(section, "WRITE_LOG", kDefaultWriteLog, path));
   SCREEN_X = int32_t(GetPrivateProfileIntA(section, "SCREEN_X", kDefaultScreenX, path));
@@ -43,7 +49,7 @@ void ReadSettings(const winampVisModule* module) {
 
 void WriteSettings(const winampVisModule* module) {
   char path[kPathSize];
-  if (!BesideModulePath(module->hDllInstance, kSettingsFileName, path)) return;
+  if (!settingsRead || !BesideModulePath(module->hDllInstance, kSettingsFileName, path)) return;
   const char* section = module->description;
   WriteIntSetting(section, "WRITE_LOG", WRITE_LOG, path);
   WriteIntSetting(section, "SCREEN_X", SCREEN_X, path);

@@ -13,6 +13,7 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
 // (defaults for missing keys; SHOW_FLAME held as 0 or 1). When the settings
 // path does not fit, every setting takes its default.
 void ReadSettings(const winampVisModule* module);
-// Writes all six keys, in key order. Writes nothing when the settings path
-// does not fit. Failures are not reported.
+// Writes all six keys, in key order. Writes nothing before the settings
+// were first read, or when the settings path does not fit. Failures are not
+// reported.
 void WriteSettings(const winampVisModule* module);
