@@ -1,7 +1,7 @@
 # Windows builds: the plug-in DLL; on x86_64 also the host harness and the
 # Windows-side unit tests that run under wine64.
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(static_runtime -static -static-libgcc -static-libstdc++)
 
