@@ -1,6 +1,8 @@
 // game_window_win32.cpp -- the game window: class, creation, procedure and painting.
 #include "plugin/game_window_win32.h"
 
+#include <utility>
+
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
 #include "play/key_input.h"
@@ -89,6 +91,39 @@ void FitClientArea(HWND window) {
                SWP_NOMOVE | SWP_NOZORDER);
 }
 
+BOOL CALLBACK FindWorkAreaTouched(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto* search = reinterpret_cast<std::pair<RECT, bool>*>(data);
+  MONITORINFO info = {sizeof info};
+  RECT common;
+  if (GetMonitorInfoA(monitor, &info) && IntersectRect(&common, &info.rcWork, &search->first)) {
+    search->second = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Where the window opens: the saved place, unless a window there would touch
+// no monitor's work area (a monitor since unplugged, a hand-edited file).
+// A tool window has no taskbar button, so it would then be out of reach for
+// good: it opens in the middle of the work area of the player's monitor.
+POINT OpenPlace(HWND owner, DWORD style, DWORD exStyle) {
+  RECT outer = {0, 0, kFieldWidth, kFieldHeight};
+  AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+  int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  std::pair<RECT, bool> search = {{SCREEN_X, SCREEN_Y, 0, 0}, false};
+  search.first.right = LONG(int64_t(SCREEN_X) + width > INT32_MAX ? INT32_MAX : SCREEN_X + width);
+  search.first.bottom = LONG(int64_t(SCREEN_Y) + height > INT32_MAX ? INT32_MAX : SCREEN_Y + height);
+  EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaTouched, reinterpret_cast<LPARAM>(&search));
+  if (search.second) return {SCREEN_X, SCREEN_Y};
+  MONITORINFO info = {sizeof info};
+  GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info);
+  POINT place = {(info.rcWork.left + info.rcWork.right - width) / 2,
+                 (info.rcWork.top + info.rcWork.bottom - height) / 2};
+  WriteLogLine("Saved place (%ld, %ld) is off every screen: window opened at (%ld, %ld).",
+               long(SCREEN_X), long(SCREEN_Y), long(place.x), long(place.y));
+  return place;
+}
+
 }  // namespace
 
 int CreateGameWindow(winampVisModule* module) {
@@ -100,8 +135,9 @@ int CreateGameWindow(winampVisModule* module) {
     MessageBoxA(module->hwndParent, "Error registering window class", "blah", MB_OK);
     return 0;
   }
-  gameWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, module->description,
-                               WS_VISIBLE | WS_SYSMENU, SCREEN_X, SCREEN_Y,
+  constexpr DWORD kStyle = WS_VISIBLE | WS_SYSMENU, kExStyle = WS_EX_TOOLWINDOW;
+  POINT place = OpenPlace(module->hwndParent, kStyle, kExStyle);
+  gameWindow = CreateWindowExA(kExStyle, kClassName, module->description, kStyle, place.x, place.y,
                                kFieldWidth, kFieldHeight, module->hwndParent, nullptr,
                                module->hDllInstance, nullptr);
   if (gameWindow == nullptr) {

@@ -1,6 +1,8 @@
 // lifecycle_test.cpp -- the shell where hosts and machines differ from the player's usual ways.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e/host_support.h"
 
 namespace {
@@ -19,6 +21,28 @@ TEST(Lifecycle, WindowAtTheSystemsDefaultPlaceSavesWhereItReallyIs) {
   EXPECT_EQ(IniValue(ini, "Stompara for Winamp", "SCREEN_X"), windows[0]["x"]);
   EXPECT_EQ(IniValue(ini, "Stompara for Winamp", "SCREEN_Y"), windows[0]["y"]);
   EXPECT_NE(windows[0]["x"], "-2147483648");
+}
+
+// A saved place no monitor shows: the window opens in view, says so in the
+// log, and the place it really has is what is saved.
+TEST(Lifecycle, WindowSavedOffEveryScreenOpensInView) {
+  std::string folder = MakePluginFolder("off-screen");
+  WriteFile(folder + "/plugin.ini",
+            "[Stompara for Winamp]\r\nWRITE_LOG=1\r\nSCREEN_X=-99999\r\nSCREEN_Y=-99999\r\n");
+  HostRun run = RunHost(folder, "0 play\n300 probe\n400 quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  JournalEvent window = EventsNamed(run, "window").at(0);
+  int x = std::stoi(window["x"]), y = std::stoi(window["y"]);
+  // The virtual display is 1024 x 768.
+  EXPECT_GE(x, 0);
+  EXPECT_GE(y, 0);
+  EXPECT_LE(x + std::stoi(window["width"]), 1024);
+  EXPECT_LE(y + std::stoi(window["height"]), 768);
+  std::vector<std::string> log = ReadLines(folder + "/StomparaLog.txt");
+  std::string moved = "Saved place (-99999, -99999) is off every screen: window opened at (" +
+                      std::to_string(x) + ", " + std::to_string(y) + ").";
+  EXPECT_NE(std::find(log.begin(), log.end(), moved), log.end()) << moved;
+  EXPECT_EQ(IniValue(ReadFile(folder + "/plugin.ini"), "Stompara for Winamp", "SCREEN_X"), window["x"]);
 }
 
 }  // namespace
