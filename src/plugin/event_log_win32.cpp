@@ -12,9 +12,9 @@ HANDLE logFile = INVALID_HANDLE_VALUE;
 
 }  // namespace
 
-int OpenLog(const winampVisModule* module) {
+int OpenLog() {
   char path[kPathSize];
-  if (!BesideModulePath(module->hDllInstance, "StomparaLog.txt", path)) return 0;
+  if (!LogFilePath(path)) return 0;
   logFile = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_WRITE_THROUGH, nullptr);

@@ -53,8 +53,9 @@ winampVisModule* ModuleOfGameWindow() {
 }
 
 int __cdecl Init(winampVisModule* module) {
+  ChooseSettingsFolder(module);
   ReadSettings(module);
-  if (WRITE_LOG != 0 && !OpenLog(module)) {
+  if (WRITE_LOG != 0 && !OpenLog()) {
     MessageBoxA(nullptr, "Log file create failed!", "Error", MB_OK | MB_ICONERROR);
     return 1;
   }

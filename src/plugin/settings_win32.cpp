@@ -2,10 +2,49 @@
 #include "plugin/settings_win32.h"
 
 #include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace {
 
 constexpr char kSettingsFileName[] = "plugin.ini";
+
+constexpr char kLogFileName[] = "StomparaLog.txt";
+constexpr LPARAM kHostSettingsFolder = 335;  // the player's own settings folder
+
+// The folder plugin.ini and the log live in, with its final backslash; empty
+// until chosen, and when no folder name fits.
+char settingsFolder[kPathSize];
+bool folderChosen = false;
+
+// Whether a settings file can be written in `folder` (ending in a
+// backslash): opens it for writing, and removes it again if it was not there.
+bool CanWriteSettingsIn(const char* folder) {
+  char path[kPathSize];
+  if (!BuildBesideModulePath(folder, kSettingsFileName, path)) return false;
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  CloseHandle(file);
+  if (created) DeleteFileA(path);
+  return true;
+}
+
+// `parent`, a backslash, `child` and a backslash into `out`, the child
+// folder made when missing. False when it does not fit.
+bool SubFolder(const char* parent, const char* child, char (&out)[kPathSize]) {
+  int parentLength = lstrlenA(parent);
+  if (parentLength > 0 && parent[parentLength - 1] == '\\') --parentLength;
+  if (parentLength + lstrlenA(child) + 3 > kPathSize) return false;
+  std::memcpy(out, parent, size_t(parentLength));
+  out[parentLength] = '\\';
+  lstrcpyA(out + parentLength + 1, child);
+  CreateDirectoryA(out, nullptr);
+  lstrcatA(out, "\\");
+  return true;
+}
 
 // Set once the settings have been read: before that the values in memory are
 // only the load-time defaults, and writing them would wipe the user's file
@@ -30,9 +69,45 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
   return BuildBesideModulePath(modulePath, fileName, out);
 }
 
+void ChooseSettingsFolder(const winampVisModule* module) {
+  folderChosen = true;
+  char folder[kPathSize];
+  // Beside the module while that folder can be written.
+  if (BesideModulePath(module->hDllInstance, "", folder) && CanWriteSettingsIn(folder)) {
+    std::memcpy(settingsFolder, folder, sizeof folder);
+    return;
+  }
+  // The player keeps its plug-ins' settings in the Plugins folder of its own.
+  auto* playerFolder = reinterpret_cast<const char*>(
+      SendMessageA(module->hwndParent, WM_USER, 0, kHostSettingsFolder));
+  if (playerFolder != nullptr && SubFolder(playerFolder, "Plugins", folder) && CanWriteSettingsIn(folder)) {
+    std::memcpy(settingsFolder, folder, sizeof folder);
+    return;
+  }
+  char appData[MAX_PATH];
+  if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData)) &&
+      SubFolder(appData, "Stompara", folder) && CanWriteSettingsIn(folder)) {
+    std::memcpy(settingsFolder, folder, sizeof folder);
+    return;
+  }
+  // Nowhere to write: read beside the module, as before.
+  if (!BesideModulePath(module->hDllInstance, "", settingsFolder)) settingsFolder[0] = '\0';
+}
+
+int SettingsFilePath(const char* fileName, char (&out)[kPathSize]) {
+  if (settingsFolder[0] == '\0') {
+    out[0] = '\0';
+    return 0;
+  }
+  return BuildBesideModulePath(settingsFolder, fileName, out);
+}
+
+int LogFilePath(char (&out)[kPathSize]) { return SettingsFilePath(kLogFileName, out); }
+
 void ReadSettings(const winampVisModule* module) {
+  if (!folderChosen) ChooseSettingsFolder(module);  // a Config with no game running
   char path[kPathSize];
-  if (!BesideModulePath(module->hDllInstance, kSettingsFileName, path)) {
+  if (!SettingsFilePath(kSettingsFileName, path)) {
     ResetSettings();  // never read a plugin.ini from some other folder
     return;
   }
@@ -49,7 +124,7 @@ void ReadSettings(const winampVisModule* module) {
 
 void WriteSettings(const winampVisModule* module) {
   char path[kPathSize];
-  if (!settingsRead || !BesideModulePath(module->hDllInstance, kSettingsFileName, path)) return;
+  if (!settingsRead || !SettingsFilePath(kSettingsFileName, path)) return;
   const char* section = module->description;
   WriteIntSetting(section, "WRITE_LOG", WRITE_LOG, path);
   WriteIntSetting(section, "SCREEN_X", SCREEN_X, path);

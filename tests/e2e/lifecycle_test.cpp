@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "e2e/host_support.h"
 
@@ -43,6 +44,54 @@ TEST(Lifecycle, WindowSavedOffEveryScreenOpensInView) {
                       std::to_string(x) + ", " + std::to_string(y) + ").";
   EXPECT_NE(std::find(log.begin(), log.end(), moved), log.end()) << moved;
   EXPECT_EQ(IniValue(ReadFile(folder + "/plugin.ini"), "Stompara for Winamp", "SCREEN_X"), window["x"]);
+}
+
+// The module's folder made truly read-only for the test's length: root
+// writes through file modes, not through a read-only mount.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+    std::string quoted = "'" + folder + "'";
+    mounted_ = std::system(("mount --bind " + quoted + " " + quoted + " && mount -o remount,bind,ro " +
+                            quoted + " " + quoted).c_str()) == 0;
+  }
+  ~ReadOnlyFolder() {
+    if (mounted_) std::system(("umount '" + folder_ + "'").c_str());
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_;
+};
+
+// A player under Program Files cannot write its plug-ins' folder: the
+// settings and the log then live in the user's application data folder,
+// read from and written to the same file.
+TEST(Lifecycle, UnwritableModuleFolderKeepsSettingsAndLogInTheUsersFolder) {
+  // The harness runs in `folder`; the player's plug-ins folder is inside it.
+  std::string folder = MakePluginFolder("read-only");
+  std::string plugins = folder + "/Plugins";
+  std::system(("mkdir -p '" + plugins + "' && mv '" + folder + "/vis_stompara.dll' '" + plugins + "/'").c_str());
+  WriteFile(folder + "/scenario.txt", "0 play\n300 probe\n400 move 170 130\n500 quit\n");
+  std::string users = STOMPARA_SOURCE_DIR "/build/wineprefix/drive_c/users/root/AppData/Roaming/Stompara";
+  std::system(("rm -rf '" + users + "' && mkdir -p '" + users + "'").c_str());
+  WriteFile(users + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\nSCREEN_X=150\r\nSCREEN_Y=120\r\n");
+  HostRun run;
+  {
+    ReadOnlyFolder readOnly(plugins);
+    ASSERT_TRUE(readOnly.mounted());
+    run = RunHostWithArguments(folder, "--journal journal.jsonl Plugins/vis_stompara.dll scenario.txt");
+  }
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_TRUE(EventsNamed(run, "message-box").empty()) << "no \"Log file create failed!\"";
+  JournalEvent window = EventsNamed(run, "window").at(0);
+  EXPECT_EQ(window["x"], "150");
+  EXPECT_EQ(window["y"], "120");
+  std::string ini = ReadFile(users + "/plugin.ini");
+  EXPECT_EQ(IniValue(ini, "Stompara for Winamp", "SCREEN_X"), "170");
+  EXPECT_FALSE(ReadLines(users + "/StomparaLog.txt").empty());
+  EXPECT_FALSE(FileExists(plugins + "/plugin.ini"));
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ TEST(Lifecycle, QuitWithoutInitKeepsTheSettingsFileAndRenderDrawsNothing) {
 TEST(Lifecycle, QuitClosesALogThatConfigSwitchedOff) {
   winampVisModule module = TestModule(nullptr);
   WRITE_LOG = 1;
-  ASSERT_EQ(OpenLog(&module), 1);
+  ChooseSettingsFolder(&module);
+  ASSERT_EQ(OpenLog(), 1);
   WRITE_LOG = 0;
   Quit(&module);
   const std::string log = BesideTest("StomparaLog.txt");
