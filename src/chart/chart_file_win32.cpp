@@ -17,6 +17,20 @@ int Platform_OpenChartFile(const char* path) {
   return chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
 }
 
+int Platform_OpenChartFileWide(const char* folder, const char* name) {
+  Platform_CloseChartFile();
+  wchar_t path[MAX_PATH];
+  int folderLength = MultiByteToWideChar(CP_ACP, 0, folder, -1, path, MAX_PATH);
+  if (folderLength == 0 || folderLength + 1 >= MAX_PATH) return 0;
+  path[folderLength - 1] = L'\\';
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, path + folderLength,
+                          MAX_PATH - folderLength) == 0)
+    return 0;  // 260 wide characters or more, or no UTF-8
+  chartFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  return chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
 uint32_t Platform_ChartFileSize() {
   if (chartFile == INVALID_HANDLE_VALUE) return 0;
   return uint32_t(GetFileSize(chartFile, nullptr));

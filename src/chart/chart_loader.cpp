@@ -33,15 +33,24 @@ int ReportOpenFailure(const char* path) {
   return 0;
 }
 
-// Opens the chart file for `title`, filling `path`. A path the platform cannot
-// hold is refused like a file that does not open, and no file is left open.
-int OpenChartFile(const char* title, char (&path)[kLongPathSize]) {
+// Opens the chart file for `title` (by `wideTitle`'s name when the host gave
+// one), filling `path` with the name the log and the boxes show. A path the
+// platform cannot hold is refused like a file that does not open, and no
+// file is left open.
+int OpenChartFile(const char* title, const char* wideTitle, char (&path)[kLongPathSize]) {
   size_t length = buildChartPath(MSD_PATH, title, path, sizeof path);
-  if (length >= size_t(kPathSize)) {
+  bool opened = false;
+  if (wideTitle != nullptr) {
+    char name[kWideTitleSize + 8];  // "\" + the title's name with "msd"
+    opened = buildChartPath("", wideTitle, name, sizeof name) < sizeof name &&
+             Platform_OpenChartFileWide(MSD_PATH, name + 1);
+  } else if (length < size_t(kPathSize)) {
+    opened = Platform_OpenChartFile(path);
+  }
+  if (!opened) {
     Platform_CloseChartFile();
     return ReportOpenFailure(path);
   }
-  if (!Platform_OpenChartFile(path)) return ReportOpenFailure(path);
   WriteLogLine("Open MSD file <%s> success.", path);
   return 1;
 }
@@ -77,11 +86,11 @@ void InitStepChart() {
   stepChart.stepCount = 0;
 }
 
-int LoadStepChart(const char* title) {
+int LoadStepChart(const char* title, const char* wideTitle) {
   WriteLogLine("Start to load MSD file for <%s>...", title);
   combo = 0;
   char path[kLongPathSize];
-  if (!OpenChartFile(title, path)) return 0;
+  if (!OpenChartFile(title, wideTitle, path)) return 0;
   stepChart.textSize = Platform_ChartFileSize();
   FreeChartText();
   char* block = AllocateChartText(stepChart.textSize);

@@ -43,7 +43,10 @@ void InitStepChart();
 // open failed (also for a path over 259 characters), allocation failed, read
 // failed or short, and no readable tempo above 0 ("Bad MSD file header").
 // Visualisation thread only; may block in a modal box.
-int LoadStepChart(const char* title);
+// When the host named the song in wide characters too, `wideTitle` is that
+// title as UTF-8 and the file is opened by the wide name built from it and
+// MSD_PATH; the log and the boxes still name the path built from `title`.
+int LoadStepChart(const char* title, const char* wideTitle = nullptr);
 
 // For Quit: when chartText is present, frees it, makes it absent and logs
 // "MSD structure released.". Does nothing otherwise. Visualisation thread.

@@ -17,6 +17,7 @@ int32_t frameCounter = 0;
 int32_t frameInterval = 0;
 int32_t colourPhase = 0;
 char lastSeenTitle[260];
+char lastSeenWideTitle[kWideTitleSize];
 
 namespace {
 
@@ -40,14 +41,20 @@ bool FollowSong() {
     return false;
   }
   WriteLogLine("Retreive mp3 title <%s>.", title);
-  if (std::strcmp(title, lastSeenTitle) == 0) {
+  // Songs whose names only differ in characters the ANSI name lost differ
+  // in their wide names.
+  char wideTitle[kWideTitleSize];
+  bool wide = Platform_AskHostWideTitle(entry, wideTitle, sizeof wideTitle) != 0;
+  if (!wide) wideTitle[0] = '\0';
+  if (std::strcmp(title, lastSeenTitle) == 0 && std::strcmp(wideTitle, lastSeenWideTitle) == 0) {
     WriteLogLine("Not changed mp3 <%s>.", lastSeenTitle);
     return true;
   }
   // Remembered before loading, so a chart that fails is not tried again
   // on every frame.
   std::memcpy(lastSeenTitle, title, sizeof lastSeenTitle);
-  if (!LoadStepChart(lastSeenTitle)) Platform_OpenConfig();
+  std::memcpy(lastSeenWideTitle, wideTitle, sizeof lastSeenWideTitle);
+  if (!LoadStepChart(lastSeenTitle, wide ? lastSeenWideTitle : nullptr)) Platform_OpenConfig();
   return true;
 }
 
@@ -95,6 +102,7 @@ int32_t Risen(int32_t travel, int32_t rise) {
 
 void ForgetSong() {
   std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
+  std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
   InitStepChart();
 }
 
@@ -137,4 +145,5 @@ void ResetFrameCounters() {
   frameInterval = 0;
   colourPhase = 0;
   std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
+  std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
 }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "plugin/platform.h"
+
 // The play field, the back buffer and the game window's client area, in
 // pixels; y grows downwards.
 constexpr int kFieldWidth = 288;
@@ -35,6 +37,9 @@ extern int32_t colourPhase;
 // File title of the song seen last (260 bytes), compared byte for byte with
 // the playing song's title every frame.
 extern char lastSeenTitle[260];
+// The same song's title from its wide-character name (UTF-8), "" when the
+// host gave none; a change of either title is a new song.
+extern char lastSeenWideTitle[kWideTitleSize];
 
 // Init: forgets any song, so the next frame loads the playing song's chart:
 // empties the last-seen title and makes the chart absent.

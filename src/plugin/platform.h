@@ -47,6 +47,20 @@ constexpr uint32_t kKeyUpMessage = 0x101;    // WM_KEYUP
 // data unchanged, so the host takes it as its own keyboard input.
 void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData);
 
+// Room for a song title from wide characters as UTF-8, terminator included.
+constexpr uint32_t kWideTitleSize = 1024;
+
+// Request 214 for playlist entry `entry`: the entry's file name as wide
+// characters, which the ANSI name of request 211 may have lost. Writes its
+// file title as UTF-8 into `title` (`size` bytes). 1 when the host answered
+// and the title fits, 0 otherwise (the host does not answer 214).
+int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size);
+
+// Opens the chart file `name` (UTF-8, no folder) in `folder` (ANSI) by its
+// wide name, as Platform_OpenChartFile does. A path of 260 or more wide
+// characters does not open.
+int Platform_OpenChartFileWide(const char* folder, const char* name);
+
 // Appends `count` bytes to the open event log with one write. Does nothing
 // while no log file is open; write failures are ignored.
 void Platform_WriteLog(const char* bytes, uint32_t count);

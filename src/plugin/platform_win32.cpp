@@ -27,6 +27,14 @@ void Platform_ShowError(const char* text) {
   MessageBoxA(gameWindow, text, "Error", MB_OK | MB_ICONERROR);
 }
 
+int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size) {
+  constexpr int32_t kHostEntryWideFileName = 214;
+  auto* name = reinterpret_cast<const wchar_t*>(SendHostRequest(kHostEntryWideFileName, WPARAM(entry)));
+  wchar_t wideTitle[MAX_PATH];
+  if (name == nullptr || GetFileTitleW(name, wideTitle, MAX_PATH) != 0) return 0;
+  return WideCharToMultiByte(CP_UTF8, 0, wideTitle, -1, title, int(size), nullptr, nullptr) > 0 ? 1 : 0;
+}
+
 int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
   // 0 is success; a negative answer is an error, a positive one the size
   // the title would need.

@@ -50,6 +50,16 @@ int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
   return 1;
 }
 
+int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size) {
+  fake.requests.push_back(214);
+  auto found = fake.wideFileNames.find(entry);
+  return found != fake.wideFileNames.end() && Platform_FileTitle(found->second.c_str(), title, size);
+}
+
+int Platform_OpenChartFileWide(const char* folder, const char* name) {
+  return Platform_OpenChartFile((std::string(folder) + "\\" + name).c_str());
+}
+
 void Platform_OpenConfig() { ++fake.configCalls; }
 
 void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData) {

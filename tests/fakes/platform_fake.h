@@ -43,6 +43,8 @@ struct FakePlatform {
   // Every request asked, in order (104, 105, 125, 211).
   std::vector<int32_t> requests;
 
+  // Wide names (request 214) by entry, as UTF-8; missing = not answered.
+  std::map<int32_t, std::string> wideFileNames;
   // File titles: the name after its last backslash, unless this is set.
   bool fileTitleFails = false;
   // Config callbacks the game opened.

@@ -1,6 +1,8 @@
 // field_test.cpp -- what a field pass draws, and the frame's song, step and counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "chart/chart_test_support.h"
 #include "play/play_test_support.h"
 
@@ -123,6 +125,22 @@ TEST_F(Field, FrameFollowsTheSongAndItsChart) {
   EXPECT_EQ(FrameAt(9000), 0);
   EXPECT_EQ(FlameMood.load(), kMoodChartEnded);
   EXPECT_EQ(FakePlatform_LogLines().back(), "MSD data read ended.");
+}
+
+// The ANSI name (request 211) lost the song's characters; the wide name
+// (request 214) finds the chart, while the log keeps the ANSI name.
+TEST_F(Field, WideNameFindsTheChartTheAnsiNameLost) {
+  WRITE_LOG = 1;
+  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  fake.files["C:\\charts\\T\u014dky\u014d Drift.msd"] = WorkedExampleFile();
+  fake.fileNames[0] = "C:\\Music\\T?ky? Drift.mp3";
+  EXPECT_EQ(FrameAt(100), 1) << "no wide name: the ANSI name finds nothing";
+  fake.wideFileNames[0] = "C:\\Music\\T\u014dky\u014d Drift.mp3";
+  fake.logWrites.clear();
+  EXPECT_EQ(FrameAt(100), 0) << "the same ANSI title, a new wide one: loaded";
+  std::vector<std::string> log = FakePlatform_LogLines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Open MSD file <C:\\charts\\T?ky? Drift.msd> success."), log.end());
+  EXPECT_EQ(fake.openedPaths.back(), "C:\\charts\\T\u014dky\u014d Drift.msd");
 }
 
 }  // namespace
