@@ -1,6 +1,8 @@
 // plugin_win32.cpp -- the export, the host records, and Init, Quit and Config.
 #include "plugin/plugin_win32.h"
 
+#include <type_traits>
+
 #include "chart/chart_loader.h"
 #include "config/config_dialog_win32.h"
 #include "flame/flame_surfaces_win32.h"
@@ -32,6 +34,14 @@ winampVisModule visModule = {
 
 winampVisHeader visHeader = {kVisHeaderVersion, headerDescription, getModule};
 
+// The player calls every entry point cdecl; on 32-bit x86 a stdcall one
+// would leave its stack unbalanced.
+static_assert(std::is_same_v<decltype(&Config), decltype(winampVisModule::Config)>, "cdecl");
+static_assert(std::is_same_v<decltype(&Init), decltype(winampVisModule::Init)>, "cdecl");
+static_assert(std::is_same_v<decltype(&Render), decltype(winampVisModule::Render)>, "cdecl");
+static_assert(std::is_same_v<decltype(&Quit), decltype(winampVisModule::Quit)>, "cdecl");
+static_assert(std::is_same_v<decltype(&getModule), decltype(winampVisHeader::getModule)>, "cdecl");
+
 winampVisModule* __cdecl getModule(int index) {
   return index == 0 ? &visModule : nullptr;
 }
@@ -41,6 +51,7 @@ winampVisModule* __cdecl getModule(int index) {
 extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader(void) {
   return &visHeader;
 }
+static_assert(std::is_same_v<decltype(&winampVisGetHeader), winampVisGetHeaderType>, "cdecl");
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) moduleInstance = instance;

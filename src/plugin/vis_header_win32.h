@@ -51,15 +51,25 @@ static_assert(sizeof(winampVisModule) == 2392, "record layout");
 static_assert(offsetof(winampVisHeader, description) == 8, "record layout");
 static_assert(offsetof(winampVisHeader, getModule) == 16, "record layout");
 #else
+static_assert(offsetof(winampVisModule, description) == 0, "record layout");
 static_assert(offsetof(winampVisModule, hwndParent) == 4, "record layout");
+static_assert(offsetof(winampVisModule, hDllInstance) == 8, "record layout");
 static_assert(offsetof(winampVisModule, sRate) == 12, "record layout");
+static_assert(offsetof(winampVisModule, nCh) == 16, "record layout");
+static_assert(offsetof(winampVisModule, latencyMs) == 20, "record layout");
 static_assert(offsetof(winampVisModule, delayMs) == 24, "record layout");
+static_assert(offsetof(winampVisModule, spectrumNch) == 28, "record layout");
+static_assert(offsetof(winampVisModule, waveformNch) == 32, "record layout");
 static_assert(offsetof(winampVisModule, spectrumData) == 36, "record layout");
 static_assert(offsetof(winampVisModule, waveformData) == 1188, "record layout");
 static_assert(offsetof(winampVisModule, Config) == 2340, "record layout");
+static_assert(offsetof(winampVisModule, Init) == 2344, "record layout");
+static_assert(offsetof(winampVisModule, Render) == 2348, "record layout");
 static_assert(offsetof(winampVisModule, Quit) == 2352, "record layout");
 static_assert(offsetof(winampVisModule, userData) == 2356, "record layout");
 static_assert(sizeof(winampVisModule) == 2360, "record layout");
+static_assert(offsetof(winampVisHeader, version) == 0, "record layout");
 static_assert(offsetof(winampVisHeader, description) == 4, "record layout");
 static_assert(offsetof(winampVisHeader, getModule) == 8, "record layout");
+static_assert(sizeof(winampVisHeader) == 12, "record layout");
 #endif
