@@ -116,8 +116,9 @@ TEST(Shell, MovedWindowReopensWhereItWasLeft) {
 TEST(Shell, ConfigRereadsTheFileSoAnUnsavedMoveIsForgotten) {
   std::string folder = MakePluginFolder("config-reread");
   WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nSCREEN_X=40\r\nSCREEN_Y=60\r\n");
-  HostRun run = RunHost(folder, "0 play\n200 move 300 200\n300 config\n400 quit\n");
+  HostRun run = RunHost(folder, "0 play\n200 move 300 200\n300 config\n700 dialog escape\n800 quit\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_EQ(EventsNamed(run, "config-returned").size(), 1u);
   EXPECT_EQ(IniValue(Ini(folder), kSection, "SCREEN_X"), "40");
   EXPECT_EQ(IniValue(Ini(folder), kSection, "SCREEN_Y"), "60");
 }
@@ -182,9 +183,10 @@ TEST(Shell, LoggingSwitchedOnWhileRunningWritesNoLog) {
     }
     WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\n");
   });
-  HostRun run = RunHost(folder, "0 play\n1500 config\n1800 quit\n");
+  HostRun run = RunHost(folder, "0 play\n1500 config\n1900 dialog escape\n2000 quit\n");
   editor.join();
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_EQ(EventsNamed(run, "config-returned").size(), 1u);
   EXPECT_EQ(EventsNamed(run, "quit").size(), 1u);
   EXPECT_FALSE(FileExists(folder + "/StomparaLog.txt"));
   EXPECT_EQ(IniValue(Ini(folder), kSection, "WRITE_LOG"), "1");

@@ -55,6 +55,12 @@ TEST(Scenario, RejectsMalformedLinesNamingThem) {
       {"host-thread\n", "scenario line 1 'host-thread' takes vis or main"},
       {"host-thread gui\n", "scenario line 1 'host-thread' takes vis or main"},
       {"host-thread main vis\n", "scenario line 1 'host-thread' takes vis or main"},
+      {"10 dialog\n", "scenario line 1 has an unknown action 'dialog'"},
+      {"10 dialog wave\n", "scenario line 1 has an unknown action 'dialog wave'"},
+      {"10 dialog click\n", "scenario line 1 'dialog click' needs a control id from 0 to 65535"},
+      {"10 dialog hover 65536\n", "scenario line 1 'dialog hover' needs a control id from 0 to 65535"},
+      {"10 dialog leave -1\n", "scenario line 1 'dialog leave' needs a control id from 0 to 65535"},
+      {"10 capture-dialog\n", "scenario line 1 'capture-dialog' needs a file name"},
   };
   for (const auto& c : cases) {
     Scenario scenario;
@@ -101,6 +107,29 @@ TEST(Scenario, HostThreadIsAHeaderLineAndStallTakesItsMs) {
   EXPECT_EQ(scenario.actions[0].kind, ActionKind::Stall);
   EXPECT_EQ(scenario.actions[0].first, 1);
   EXPECT_EQ(scenario.actions[1].first, 60000);
+}
+
+TEST(Scenario, DialogVerbsPickTheirActionAndTakeAControlId) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("10 dialog click 1\n10 dialog hover 0x3F7\n10 dialog leave 65535\n"
+                            "10 dialog escape\n10 dialog probe\n10 dialog browse\n"
+                            "10 capture-dialog d.bmp\n",
+                            scenario, error))
+      << error;
+  struct Expected { ActionKind kind; int32_t first; const char* text; };
+  const Expected expected[] = {
+      {ActionKind::DialogClick, 1, ""},     {ActionKind::DialogHover, 1015, ""},
+      {ActionKind::DialogLeave, 65535, ""}, {ActionKind::DialogEscape, 0, ""},
+      {ActionKind::DialogProbe, 0, ""},     {ActionKind::DialogBrowse, 0, ""},
+      {ActionKind::CaptureDialog, 0, "d.bmp"},
+  };
+  ASSERT_EQ(scenario.actions.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(scenario.actions[i].kind, expected[i].kind) << i;
+    EXPECT_EQ(scenario.actions[i].first, expected[i].first) << i;
+    EXPECT_EQ(scenario.actions[i].text, expected[i].text) << i;
+  }
 }
 
 TEST(Scenario, KeypressBecomesDownThenUpFortyMsLaterInFileOrder) {

@@ -103,8 +103,13 @@ void RunAction(const ScenarioAction& action) {
     case ActionKind::KeyDown: case ActionKind::KeyRepeat: case ActionKind::KeyUp:
       PostKey(action);
       break;
-    case ActionKind::Config: host.module->Config(host.module); break;
-    case ActionKind::Capture: CaptureGameWindow(action.text.c_str()); break;
+    case ActionKind::Config: StartConfig(); break;
+    case ActionKind::Capture: CaptureWindow(game, action.text.c_str()); break;
+    case ActionKind::DialogClick: case ActionKind::DialogEscape: case ActionKind::DialogHover:
+    case ActionKind::DialogLeave: case ActionKind::DialogProbe: case ActionKind::DialogBrowse:
+    case ActionKind::CaptureDialog:
+      RunDialogAction(action);
+      break;
     case ActionKind::Move:
       if (game) SetWindowPos(game, nullptr, action.first, action.second, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -161,11 +166,25 @@ int64_t NowMicros() {
 
 int64_t NowMs() { return NowMicros() / 1000; }
 
-void WaitPumping(HANDLE handle) {
-  while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+bool WaitPumping(HANDLE handle, DWORD timeoutMs) {
+  int64_t until = timeoutMs == INFINITE ? INT64_MAX : NowMs() + timeoutMs;
+  for (;;) {
+    int64_t left = until - NowMs();
+    DWORD wait = until == INT64_MAX ? INFINITE : DWORD(left > 0 ? left : 0);
+    DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, wait, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke == WAIT_TIMEOUT) return false;
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
   }
+}
+
+void PumpMessagesFor(int64_t ms) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(ms > 0 ? ms : 0), QS_ALLINPUT);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, WM_QUIT - 1, PM_REMOVE) ||
+         PeekMessageA(&message, nullptr, WM_QUIT + 1, UINT(-1), PM_REMOVE))
+    DispatchMessageA(&message);
 }
 
 int main(int argc, char** argv) {
@@ -219,6 +238,7 @@ int main(int argc, char** argv) {
   host.mainWindow = CreateMainWindow();
   StartSession();
   RunScenario();
+  EndConfig();
   StopSession();
   CloseMessageBoxes();
   WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),

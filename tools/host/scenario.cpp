@@ -21,6 +21,10 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"quit", ActionKind::Quit},       {"wait", ActionKind::Wait},
       {"stall", ActionKind::Stall},
       {"keypress", ActionKind::KeyDown},  // its KeyUp is added after parsing
+      {"dialog click", ActionKind::DialogClick}, {"dialog escape", ActionKind::DialogEscape},
+      {"dialog hover", ActionKind::DialogHover}, {"dialog leave", ActionKind::DialogLeave},
+      {"dialog probe", ActionKind::DialogProbe}, {"dialog browse", ActionKind::DialogBrowse},
+      {"capture-dialog", ActionKind::CaptureDialog},
   };
   return actions;
 }
@@ -58,6 +62,7 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
         return why = "needs x and y", false;
       return true;
     case ActionKind::Capture:
+    case ActionKind::CaptureDialog:
       if (first.empty()) return why = "needs a file name", false;
       action.text = first;
       return true;
@@ -65,6 +70,12 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
       if (!ParseNumber(first, action.first) || action.first < kStallMsMin || action.first > kStallMsMax)
         return why = "needs a whole number of ms from " + std::to_string(kStallMsMin) + " to " +
                      std::to_string(kStallMsMax), false;
+      return true;
+    case ActionKind::DialogClick:
+    case ActionKind::DialogHover:
+    case ActionKind::DialogLeave:
+      if (!ParseNumber(first, action.first) || action.first < 0 || action.first > kControlIdMax)
+        return why = "needs a control id from 0 to " + std::to_string(kControlIdMax), false;
       return true;
     default:
       return true;
@@ -132,8 +143,10 @@ bool ParseHeaderSetting(const HeaderSetting& setting, const std::string& line, i
 bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario,
                      std::string& error) {
   std::istringstream words(line);
-  std::string time, name;
+  std::string time, name, verb;
   words >> time >> name;
+  // `dialog VERB` names its action with two words.
+  if (name == "dialog" && words >> verb) name += " " + verb;
   ScenarioAction action;
   action.line = lineNumber;
   std::string why;

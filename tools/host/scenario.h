@@ -15,6 +15,9 @@ enum class ActionKind {
   Init, Quit,                                 // plug-in sessions
   Wait,                                       // let the session run until it ends
   Stall,                                      // the main thread sleeps, answering nothing
+  DialogClick, DialogEscape, DialogHover,     // the configuration dialog, as a user
+  DialogLeave, DialogProbe, DialogBrowse,     // handles it (`dialog VERB ...`)
+  CaptureDialog,
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
@@ -28,6 +31,8 @@ constexpr int32_t kBoxMsMax = 60000;
 // The range `stall` accepts.
 constexpr int32_t kStallMsMin = 1;
 constexpr int32_t kStallMsMax = 60000;
+// The control ids `dialog click|hover|leave` accept.
+constexpr int32_t kControlIdMax = 0xFFFF;
 
 // Which thread calls Init, Render and Quit (`host-thread vis|main`): a
 // visualisation thread of their own, as the player does (the default), or
@@ -38,9 +43,9 @@ constexpr int32_t kHostThreadMain = 1;
 struct ScenarioAction {
   int32_t atMs = 0;      // time since the harness started
   ActionKind kind = ActionKind::Play;
-  int32_t first = 0;     // seek position, entry, key code, x, stall ms
+  int32_t first = 0;     // seek position, entry, key code, x, stall ms, control id
   int32_t second = 0;    // y
-  std::string text;      // capture file
+  std::string text;      // capture or capture-dialog file
   int line = 0;          // line in the scenario file
 };
 

@@ -146,7 +146,7 @@ void StopSession() {
   }
   if (sessionThread == nullptr) return;
   SetEvent(stopEvent);
-  WaitPumping(sessionThread);
+  while (!WaitPumping(sessionThread, 500)) CancelDialogsOfThread(sessionThreadId);
 }
 
 namespace {

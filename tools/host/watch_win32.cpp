@@ -10,13 +10,6 @@ namespace {
 
 std::map<HWND, int64_t> boxesSeen;  // box -> when it was first seen, ms
 
-const char* OwnerName(HWND owner) {
-  if (owner == nullptr) return "none";
-  if (owner == host.mainWindow) return "host";
-  if (owner == FindGameWindow()) return "game";
-  return "other";
-}
-
 const char* IconName(HWND box) {
   HWND iconControl = GetDlgItem(box, 0x440);  // the message box's icon control
   if (iconControl == nullptr) return "none";
@@ -28,11 +21,24 @@ const char* IconName(HWND box) {
   return "other";
 }
 
+// Clears `*plain` (a bool) at a control no message box has: anything but
+// its text (0xFFFF), its icon (0x440) and the buttons IDOK to IDCONTINUE.
+// A dialog's unnamed texts may be 0xFFFF too (-1 in a DIALOG template),
+// so the text alone does not make a message box: the configuration
+// dialog has buttons of its own, the folder browser its tree view.
+BOOL CALLBACK CheckMessageBoxControl(HWND control, LPARAM plain) {
+  int id = GetDlgCtrlID(control);
+  if (id != 0xFFFF && id != 0x440 && (id < IDOK || id > IDCONTINUE)) {
+    *reinterpret_cast<bool*>(plain) = false;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK CollectDialogs(HWND window, LPARAM found) {
   char className[32] = {};
   GetClassNameA(window, className, sizeof className);
-  // A message box is a dialog with the text control 0xFFFF.
-  if (lstrcmpA(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr)
+  if (lstrcmpA(className, "#32770") == 0 && IsMessageBox(window))
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
   return TRUE;
 }
@@ -59,11 +65,26 @@ void RecordAndDismiss(HWND box) {
 
 }  // namespace
 
+const char* OwnerName(HWND owner) {
+  if (owner == nullptr) return "none";
+  if (owner == host.mainWindow) return "host";
+  if (owner == FindGameWindow()) return "game";
+  return "other";
+}
+
+bool IsMessageBox(HWND dialog) {
+  if (GetDlgItem(dialog, 0xFFFF) == nullptr) return false;
+  bool plain = true;
+  EnumChildWindows(dialog, CheckMessageBoxControl, reinterpret_cast<LPARAM>(&plain));
+  return plain;
+}
+
 void CloseMessageBoxes() {
   std::vector<HWND> boxes;
   EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
-  if (SessionThreadId() != 0 && SessionThreadId() != GetCurrentThreadId())
-    EnumThreadWindows(SessionThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
+  for (DWORD thread : {SessionThreadId(), ConfigThreadId()})
+    if (thread != 0 && thread != GetCurrentThreadId())
+      EnumThreadWindows(thread, CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
   for (HWND box : boxes) RecordAndDismiss(box);
   for (auto seen = boxesSeen.begin(); seen != boxesSeen.end();)
     seen = IsWindow(seen->first) ? std::next(seen) : boxesSeen.erase(seen);
@@ -92,38 +113,59 @@ void ProbeGameWindow() {
                 Field("class", className)});
 }
 
-void CaptureGameWindow(const char* path) {
-  HWND game = FindGameWindow();
+bool GrabClient(HWND window, ClientPicture& picture) {
   RECT client = {};
-  if (game) GetClientRect(game, &client);
+  if (window == nullptr || !GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
+    return false;
   int width = client.right, height = client.bottom;
-  if (game == nullptr || width <= 0 || height <= 0) {
-    WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(0))});
-    return;
-  }
-  BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
+  BITMAPINFOHEADER info = {sizeof info, width, height, 1, 32, BI_RGB};
   void* bits = nullptr;
-  HDC windowDC = GetDC(game);
+  HDC windowDC = GetDC(window);
   HDC memoryDC = CreateCompatibleDC(windowDC);
   HBITMAP bitmap = CreateDIBSection(windowDC, reinterpret_cast<BITMAPINFO*>(&info),
                                     DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ displaced = SelectObject(memoryDC, bitmap);
-  BitBlt(memoryDC, 0, 0, width, height, windowDC, 0, 0, SRCCOPY);
+  bool copied = bits != nullptr && BitBlt(memoryDC, 0, 0, width, height, windowDC, 0, 0, SRCCOPY);
   GdiFlush();
-  DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
-  BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info + rowBytes * height), 0, 0,
-                           DWORD(sizeof file + sizeof info)};
-  info.biSizeImage = rowBytes * DWORD(height);
-  bool saved = false;
-  if (FILE* out = std::fopen(path, "wb")) {
-    saved = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
-            std::fwrite(bits, info.biSizeImage, 1, out) == 1;
-    saved = std::fclose(out) == 0 && saved;
+  if (copied) {
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.assign(pixels, pixels + size_t(width) * size_t(height));
+    for (uint32_t& rgb : picture.rgb) rgb &= 0xFFFFFF;
   }
   SelectObject(memoryDC, displaced);
   DeleteObject(bitmap);
   DeleteDC(memoryDC);
-  ReleaseDC(game, windowDC);
+  ReleaseDC(window, windowDC);
+  return copied;
+}
+
+void CaptureWindow(HWND window, const char* path) {
+  ClientPicture picture;
+  if (!GrabClient(window, picture)) {
+    WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(0))});
+    return;
+  }
+  int width = picture.width, height = picture.height;
+  BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
+  DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
+  info.biSizeImage = rowBytes * DWORD(height);
+  BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info + info.biSizeImage), 0, 0,
+                           DWORD(sizeof file + sizeof info)};
+  std::vector<uint8_t> rows(info.biSizeImage);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint32_t rgb = picture.rgb[size_t(y) * size_t(width) + size_t(x)];
+      uint8_t* pixel = &rows[size_t(y) * rowBytes + size_t(x) * 3];
+      pixel[0] = uint8_t(rgb), pixel[1] = uint8_t(rgb >> 8), pixel[2] = uint8_t(rgb >> 16);
+    }
+  bool saved = false;
+  if (FILE* out = std::fopen(path, "wb")) {
+    saved = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+            std::fwrite(rows.data(), rows.size(), 1, out) == 1;
+    saved = std::fclose(out) == 0 && saved;
+  }
   WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(saved)),
                                     Field("width", int64_t(width)), Field("height", int64_t(height))});
 }
