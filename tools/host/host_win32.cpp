@@ -31,6 +31,42 @@ int64_t& RequestCount(LPARAM request) {
   }
 }
 
+// The playlist's ANSI and wide names, and the settings folder to answer.
+void PrepareAnswers() {
+  for (const std::string& name : host.scenario.playlist) {
+    UINT codePage = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0) > 0
+                        ? CP_UTF8 : CP_ACP;  // not UTF-8: taken as ANSI
+    std::wstring wide(size_t(MultiByteToWideChar(codePage, 0, name.c_str(), -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(codePage, 0, name.c_str(), -1, &wide[0], int(wide.size()));
+    wide.resize(wide.size() - 1);
+    std::string ansi(size_t(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], int(ansi.size()), nullptr, nullptr);
+    ansi.resize(ansi.size() - 1);
+    host.wideNames.push_back(wide);
+    host.ansiNames.push_back(ansi);
+  }
+  host.settingsFolder = host.scenario.settingsFolder;
+  if (host.settingsFolder.empty()) {
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    host.settingsFolder = folder;
+  }
+}
+
+// Request 211 or 214 for `entry`: its name, or null.
+const void* EntryName(int64_t entry, bool wide) {
+  if (FileNameAnswer(host.playback, host.scenario, entry) == nullptr) return nullptr;
+  if (!wide) return host.ansiNames[size_t(entry)].c_str();
+  return host.scenario.wideNames ? host.wideNames[size_t(entry)].c_str() : nullptr;
+}
+
+std::string Utf8(const wchar_t* wide) {
+  std::string text(size_t(WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], int(text.size()), nullptr, nullptr);
+  text.resize(text.size() - 1);
+  return text;
+}
+
 LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
   LRESULT answer = 0;
   const char* name = nullptr;
@@ -40,12 +76,24 @@ LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
     case 105: answer = PositionAnswer(host.playback, NowMs()); break;
     case 125: answer = host.playback.entry; break;
     case 211:
-      name = FileNameAnswer(host.playback, host.scenario, int64_t(wParam));
+      name = static_cast<const char*>(EntryName(int64_t(wParam), false));
+      answer = reinterpret_cast<LRESULT>(name);
+      break;
+    case 214: {
+      auto* wide = static_cast<const wchar_t*>(EntryName(int64_t(wParam), true));
+      answer = reinterpret_cast<LRESULT>(wide);
+      std::string text = wide ? Utf8(wide) : std::string();
+      WriteJournal(NowMs(), "request", {Field("request", int64_t(request)), Field("wParam", int64_t(wParam)),
+                                        Field("answer", wide ? text.c_str() : nullptr)});
+      return answer;
+    }
+    case 335:
+      name = host.scenario.answerSettingsFolder ? host.settingsFolder.c_str() : nullptr;
       answer = reinterpret_cast<LRESULT>(name);
       break;
     default: break;
   }
-  if (request == 211)
+  if (request == 211 || request == 335)
     WriteJournal(NowMs(), "request", {Field("request", int64_t(request)),
                                       Field("wParam", int64_t(wParam)), Field("answer", name)});
   else
@@ -235,6 +283,7 @@ int main(int argc, char** argv) {
                                    Field("spectrumNch", int64_t(host.module->spectrumNch)),
                                    Field("waveformNch", int64_t(host.module->waveformNch))});
 
+  PrepareAnswers();
   host.mainWindow = CreateMainWindow();
   StartSession();
   RunScenario();

@@ -24,6 +24,12 @@ struct Host {
   winampVisModule* module = nullptr;
   HWND mainWindow = nullptr;
   std::atomic<int> lastInitResult{-1};  // -1 until an Init has returned
+  // The playlist's names as the player gives them: in the system's ANSI
+  // code page (request 211; characters it lacks become "?") and in wide
+  // characters (request 214). The scenario spells them in UTF-8.
+  std::vector<std::string> ansiNames;
+  std::vector<std::wstring> wideNames;
+  std::string settingsFolder;  // request 335's answer
 };
 
 extern Host host;

@@ -105,6 +105,7 @@ constexpr HeaderSetting kHeaderSettings[] = {
     {"frame-ms", &Scenario::frameMs, kFrameMsMin, kFrameMsMax, {}},
     {"box-ms", &Scenario::boxMs, 0, kBoxMsMax, {}},
     {"host-thread", &Scenario::hostThread, kHostThreadVis, kHostThreadMain, {"vis", "main"}},
+    {"wide-names", &Scenario::wideNames, 0, 1, {"off", "on"}},
 };
 
 const HeaderSetting* HeaderSettingNamed(const std::string& name) {
@@ -183,6 +184,12 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
     line = line.substr(start);
     if (line.compare(0, 9, "playlist ") == 0) {
       scenario.playlist.push_back(line.substr(9));
+      continue;
+    }
+    if (line.compare(0, 16, "settings-folder ") == 0) {
+      std::string folder = line.substr(16);
+      scenario.answerSettingsFolder = folder != "none";
+      scenario.settingsFolder = folder == "none" ? "" : folder;
       continue;
     }
     if (const HeaderSetting* setting = HeaderSettingNamed(line.substr(0, line.find_first_of(" \t")))) {

@@ -55,6 +55,12 @@ struct Scenario {
   int32_t frameMs = 0;                 // Render interval; 0 uses the module's delayMs
   int32_t boxMs = 0;                   // how long a message box stays open before OK
   int32_t hostThread = kHostThreadVis; // kHostThreadVis or kHostThreadMain
+  int32_t wideNames = 1;               // request 214 answered (1) or not (0)
+  // Request 335, the player's settings folder: answered with this folder,
+  // or with the harness's working folder when empty; not answered when
+  // `answerSettingsFolder` is false ("settings-folder none").
+  std::string settingsFolder;
+  bool answerSettingsFolder = true;
 };
 
 // Parses a scenario. Returns true and fills `scenario`, or false with
