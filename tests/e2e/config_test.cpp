@@ -13,12 +13,6 @@ namespace {
 constexpr char kSection[] = "Stompara for Winamp";
 constexpr char kLinkText[] = "Charts, songs and news: stompara.org";
 
-std::string WindowsPath(const std::string& folder) {
-  std::string path = "Z:" + folder;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 std::string ConfigFolder(const std::string& name, const std::string& settings) {
   std::string folder = MakePluginFolder(name);
   WriteFile(folder + "/plugin.ini", std::string("[") + kSection + "]\r\n" + settings);

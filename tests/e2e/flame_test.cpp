@@ -59,9 +59,7 @@ TEST(Flame, BurnsInTheBottomRowsOnlyWhenShown) {
 TEST(Flame, GrowsWithHitsAndDiesDownWithMisses) {
   std::string folder = FlameFolder("flame-play", 1);
   WriteFile(folder + "/Song.msd", "#BPM:60;\r\n#SINGLE:BASIC:3:\r\n400000000020000000000000;\r\n");
-  std::string path = "Z:" + folder;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nSHOW_FLAME=1\r\nMSD_PATH=" + path + "\r\n");
+  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nSHOW_FLAME=1\r\nMSD_PATH=" + WindowsPath(folder) + "\r\n");
   // Step 0 is due at 500 ms and crosses the target row about 2.9 s later;
   // step 10 (lane 1) passes the miss bound at about 8.5 s.
   HostRun run = RunHost(folder, "frame-ms 30\nplaylist C:\\Music\\Song.mp3\n0 play\n3410 keypress LEFT\n"

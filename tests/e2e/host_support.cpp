@@ -97,6 +97,12 @@ std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& eve
   return found;
 }
 
+std::string WindowsPath(const std::string& linuxPath) {
+  std::string path = "Z:" + linuxPath;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return path;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream bytes;

@@ -30,6 +30,9 @@ std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& eve
 // Parses one journal line; empty on a malformed line.
 JournalEvent ParseJournalLine(const std::string& line);
 
+// The Windows name of a Linux path, on the drive Z: Wine maps to the root.
+std::string WindowsPath(const std::string& linuxPath);
+
 std::string ReadFile(const std::string& path);  // "" when missing
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

@@ -65,12 +65,6 @@ class ReadOnlyFolder {
   bool mounted_;
 };
 
-std::string WindowsPath(const std::string& folder) {
-  std::string path = "Z:" + folder;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 // A player under Program Files cannot write its plug-ins' folder: the
 // settings and the log then live in the Plugins folder of the player's own
 // settings folder (request 335) or, when the player does not tell it, in the

@@ -12,13 +12,6 @@ namespace {
 constexpr char kChart[] = "#BPM:60;\r\n#SINGLE:BASIC:3:\r\n42864286;\r\n";
 constexpr int kPlayAt = 300;  // scenario time of "play"
 
-// Windows path of a folder under the Linux root.
-std::string WindowsPath(const std::string& folder) {
-  std::string path = "Z:" + folder;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 // A plug-in folder that is its own chart folder, holding Song.msd.
 std::string ChartFolder(const std::string& name, bool withChart, bool log = false) {
   std::string folder = MakePluginFolder(name);
