@@ -1,5 +1,6 @@
-# Windows builds: the plug-in DLL; on x86_64 also the host harness and the
-# Windows-side unit tests that run under wine64.
+# Windows builds: the plug-in DLL, the host harness and the programs the
+# end-to-end tests give it, for both widths; on x86_64 also the Windows-side
+# unit tests that run under wine64.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -20,20 +21,23 @@ target_link_options(vis_stompara PRIVATE ${static_runtime})
 
 add_subdirectory(tools/chart)
 
+# The host harness and what the end-to-end tests hand it, in both widths: the
+# 32-bit ones run the shipped DLL under WoW64 (scripts/wine-run32.sh).
+add_subdirectory(tools/host)
+add_library(null_module_plugin SHARED tests/host/null_module_plugin_win32.cpp)
+set_target_properties(null_module_plugin PROPERTIES PREFIX "")
+target_link_options(null_module_plugin PRIVATE ${static_runtime})
+
+# The banner drawn by the game's own code, for the end-to-end tests.
+add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
+target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 stompara_core ${win32_libs})
+target_link_options(stompara_banner_reference PRIVATE ${static_runtime})
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  add_subdirectory(tools/host)
   add_library(background_only_res SHARED tests/gfx/background_only_res_win32.cpp
               tests/gfx/background_only.rc)
   set_target_properties(background_only_res PROPERTIES PREFIX "")
   target_link_options(background_only_res PRIVATE ${static_runtime})
-  add_library(null_module_plugin SHARED tests/host/null_module_plugin_win32.cpp)
-  set_target_properties(null_module_plugin PROPERTIES PREFIX "")
-  target_link_options(null_module_plugin PRIVATE ${static_runtime})
-
-  # The banner drawn by the game's own code, for the end-to-end tests.
-  add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
-  target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 stompara_core ${win32_libs})
-  target_link_options(stompara_banner_reference PRIVATE ${static_runtime})
 
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

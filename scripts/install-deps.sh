@@ -6,6 +6,7 @@ packages=(
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
   wine64 fonts-wine xvfb xauth                     # running the 64-bit twin
+  debootstrap                                      # the Debian 13 root that runs the 32-bit DLL
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,8 +1,9 @@
 // banner_reference_win32.cpp -- the banner as the game draws it, for the end-to-end tests.
 //
-// Usage: stompara_banner_reference BACKGROUND.bmp COMBO OUT.bmp
+// Usage: stompara_banner_reference PLUGIN.dll COMBO OUT.bmp
 // Draws the banner for COMBO with the plug-in's own font and drawing code
-// over BACKGROUND in a back buffer made as the game makes it, and saves the
+// over the plug-in's background picture (its bitmap 109) in a back buffer
+// made as the game makes it, and saves the
 // result as a 24-bit BMP, so a test can compare a capture of real play with
 // exactly what the banner must look like.
 #include <windows.h>
@@ -39,11 +40,11 @@ bool SaveBackBuffer(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: stompara_banner_reference BACKGROUND.bmp COMBO OUT.bmp\n");
+    std::fprintf(stderr, "usage: stompara_banner_reference PLUGIN.dll COMBO OUT.bmp\n");
     return 64;
   }
-  HBITMAP background = static_cast<HBITMAP>(
-      LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  HMODULE plugin = LoadLibraryA(argv[1]);
+  HBITMAP background = plugin ? LoadBitmapA(plugin, MAKEINTRESOURCEA(109)) : nullptr;
   if (background == nullptr) return 66;
   MakeBackBuffer(nullptr);  // compatible with the screen, as the game window's is
   HDC picture = CreateCompatibleDC(nullptr);

@@ -16,7 +16,17 @@ struct HostRun {
   std::vector<JournalEvent> journal;
 };
 
-// A fresh, empty plug-in folder for `name` holding a copy of the 64-bit
+// The module under test: the 64-bit twin under wine64 by default; with
+// STOMPARA_E2E_MODULE=i686 the shipped 32-bit DLL, with the 32-bit harness,
+// under the Wine 10 of scripts/wine-run32.sh.
+struct TestedModule {
+  std::string build;   // the build folder of the DLL, harness and helpers
+  std::string runner;  // the script that runs their programs
+  std::string prefix;  // the Wine prefix that script uses
+};
+const TestedModule& Tested();
+
+// A fresh, empty plug-in folder for `name` holding a copy of the tested
 // vis_stompara.dll. Returns its path.
 std::string MakePluginFolder(const std::string& name);
 

@@ -76,7 +76,7 @@ TEST(Lifecycle, UnwritableModuleFolderKeepsSettingsAndLogWhereThePlayerKeepsThem
   struct Case { std::string header, settings; };
   const Case cases[] = {
       {"settings-folder " + WindowsPath(folder + "/player") + "\n", folder + "/player/Plugins"},
-      {"settings-folder none\n", STOMPARA_SOURCE_DIR "/build/wineprefix/drive_c/users/root/AppData/Roaming/Stompara"},
+      {"settings-folder none\n", Tested().prefix + "/drive_c/users/root/AppData/Roaming/Stompara"},
   };
   for (const Case& c : cases) {
     std::system(("rm -rf '" + c.settings + "' && mkdir -p '" + c.settings + "'").c_str());

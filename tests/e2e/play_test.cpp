@@ -35,9 +35,9 @@ std::string LaneKey(int lane) {
 // The banner for `combo` drawn over the background by the game's own code.
 Picture ReferenceBanner(const std::string& folder, int combo) {
   std::string out = folder + "/reference" + std::to_string(combo) + ".bmp";
-  std::string command = STOMPARA_SOURCE_DIR "/scripts/wine-run.sh " STOMPARA_WIN64_BUILD
-                        "/stompara_banner_reference.exe '" + WindowsPath(STOMPARA_SOURCE_DIR) +
-                        "\\res\\background.bmp' " + std::to_string(combo) + " '" + WindowsPath(out) + "'";
+  std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +
+                        WindowsPath(folder) + "\\vis_stompara.dll' " + std::to_string(combo) + " '" +
+                        WindowsPath(out) + "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   return ReadBmp(out);
 }

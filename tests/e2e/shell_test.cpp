@@ -255,7 +255,7 @@ TEST(Shell, HarnessRefusesWhatIsNoPlugIn) {
   HostRun noExport = RunHostWithArguments(folder, "--journal journal.jsonl C:\\\\windows\\\\system32\\\\version.dll");
   EXPECT_EQ(noExport.exitCode, 3);
   EXPECT_NE(noExport.stderrText.find("no winampVisGetHeader export"), std::string::npos);
-  WriteFile(folder + "/null.dll", ReadFile(STOMPARA_WIN64_BUILD "/null_module_plugin.dll"));
+  WriteFile(folder + "/null.dll", ReadFile(Tested().build + "/null_module_plugin.dll"));
   HostRun noModule = RunHostWithArguments(folder, "--journal journal.jsonl null.dll");
   EXPECT_EQ(noModule.exitCode, 4);
   EXPECT_NE(noModule.stderrText.find("gives no module 0"), std::string::npos);

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# wine-run32.sh -- run a 32-bit Windows program of this project under Wine 10.
+#
+# Usage: scripts/wine-run32.sh PROGRAM.exe [ARGS...]
+#
+# The 32-bit twin of wine-run.sh: the program runs under the Wine 10 of the
+# Debian 13 root that scripts/wow64-root.sh sets up (once; see there), as a
+# WoW64 process of a 64-bit prefix of its own (STOMPARA_WINEPREFIX32,
+# default build/wineprefix32), created on first use. The working folder is
+# kept, so relative file names work as with wine-run.sh; a virtual X display
+# (Xvfb, of this machine, reached through /tmp/.X11-unix) is started when
+# there is no DISPLAY. The program's exit status is this script's.
+#
+# How the 32-bit code runs (STOMPARA_WOW64_CPU):
+#   native   Wine's own WoW64 mode: the 64-bit loader runs the program's
+#            32-bit code in a 32-bit code segment of its 64-bit process.
+#   qemu     Wine's 32-bit loader runs under qemu-i386 (an emulated CPU);
+#            its 64-bit wineserver and services run natively. For kernels
+#            that run no 32-bit code: there the 32-bit code segment is gone
+#            and `int $0x80`, by which Wine sets up the program's %fs, faults.
+#   auto     (default) native when the kernel executes the 32-bit loader,
+#            else qemu.
+#
+# The root sees this tree, /tmp, the working folder and the folders of the
+# absolute paths among the arguments at their own paths (so Z:\ paths match),
+# plus /proc, /sys and /dev. These mounts live in a mount namespace of this
+# run alone: they never show outside it and vanish with its last process. The
+# run waits for the prefix's wineserver to end (about 2 s after the program:
+# Wine's grace for its services), so when it returns nothing it started in the
+# root is left. STOMPARA_WINE32_KEEP_SERVER=1 skips that wait, as wine-run.sh
+# does: the next run reuses the wineserver and services (about 1.3 s a run
+# instead of 4.5 s), which end by themselves 2 s after the last program, and
+# with them this run's namespace.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${STOMPARA_WINEPREFIX32:-$root/build/wineprefix32}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEDEBUG=${WINEDEBUG:--all}
+wine=/usr/lib/wine/wine64
+
+if [ $# -eq 0 ]; then
+  echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
+  exit 64
+fi
+
+if [ "${STOMPARA_WINE32_INSIDE:-}" != 1 ]; then
+  wowroot=$("$root/scripts/wow64-root.sh" --path)
+
+  # Is the X server of display number $1 alive? A killed server leaves its
+  # lock file and socket behind, so ask for its process, not for the files.
+  xvfb_alive() {
+    local pid
+    pid=$(tr -d ' ' <"/tmp/.X$1-lock" 2>/dev/null) || return 1
+    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null
+  }
+  if [ -z "${DISPLAY:-}" ]; then
+    number=${STOMPARA_XVFB_DISPLAY:-87}
+    if ! xvfb_alive "$number"; then
+      rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
+      Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      for _ in $(seq 100); do
+        [ -S "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.05
+      done
+    fi
+    export DISPLAY=:$number
+  fi
+
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  export STOMPARA_WOW64_ROOT=$wowroot STOMPARA_WINE32_INSIDE=1
+  exec unshare --mount --propagation private -- "$BASH" "$root/scripts/wine-run32.sh" "$@"
+fi
+
+# From here on: inside this run's own mount namespace.
+wowroot=$STOMPARA_WOW64_ROOT
+unset STOMPARA_WINE32_INSIDE
+
+# Folders the root shows at their own paths. A folder the root has files in
+# already (/usr, /etc, /root, ...) is left out: a mount would hide them.
+shared=()
+share() {
+  local folder
+  folder=$(realpath -s -m "$1")
+  if [ "$folder" = / ] || [ -n "$(ls -A "$wowroot$folder" 2>/dev/null)" ]; then return 0; fi
+  shared+=("$folder")
+}
+share "$root"
+share "$PWD"
+share "$(dirname "$WINEPREFIX")"
+if [ -n "${XAUTHORITY:-}" ]; then share "$(dirname "$XAUTHORITY")"; fi
+for argument in "$@"; do
+  case "$argument" in
+    /*)
+      if [ -d "$argument" ]; then share "$argument"
+      elif [ -e "$argument" ]; then share "$(dirname "$argument")"
+      fi ;;
+  esac
+done
+
+mount -t proc proc "$wowroot/proc"
+mount --rbind /dev "$wowroot/dev"
+mount --rbind /sys "$wowroot/sys"
+# Recursive binds, so that what is mounted inside them shows too (a test may
+# mount a folder read-only under /tmp).
+mount --rbind /tmp "$wowroot/tmp"
+# Shortest first: a folder inside one already shown needs no mount.
+mounted=(/tmp)
+while IFS= read -r folder; do
+  for outer in "${mounted[@]}"; do
+    case "$folder/" in "$outer"/*) continue 2 ;; esac
+  done
+  mkdir -p "$wowroot$folder"
+  mount --rbind "$folder" "$wowroot$folder"
+  mounted+=("$folder")
+done < <(printf '%s\n' "${shared[@]}" | awk '{ print length, $0 }' | sort -n -s | cut -d' ' -f2-)
+
+in_root() {  # command, run in the root from the working folder
+  chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH -C "$PWD" HOME=/root "$@"
+}
+
+cpu=${STOMPARA_WOW64_CPU:-auto}
+if [ "$cpu" = auto ]; then
+  if in_root /usr/lib/wine/wine.i386 --version >/dev/null 2>&1; then cpu=native; else cpu=qemu; fi
+fi
+case "$cpu" in
+  native) ;;
+  qemu) mount --bind "$wowroot/usr/lib/wine/wine-qemu-i386" "$wowroot/usr/lib/wine/wine" ;;
+  *) echo "wine-run32.sh: STOMPARA_WOW64_CPU is auto, native or qemu, not $cpu" >&2; exit 64 ;;
+esac
+
+# The prefix, once; a marker written last says it is complete.
+if [ ! -f "$WINEPREFIX/.stompara-prefix" ]; then
+  exec 8>"$WINEPREFIX.lock"
+  flock 8
+  if [ ! -f "$WINEPREFIX/.stompara-prefix" ]; then
+    mkdir -p "$WINEPREFIX"
+    in_root "$wine" wineboot --init >/dev/null 2>&1 || true
+    # No window manager runs here: unmanaged windows spare every hide a 2 s
+    # wait for one.
+    in_root "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    in_root /usr/lib/wine/wineserver -w || true
+    touch "$WINEPREFIX/.stompara-prefix"
+  fi
+  exec 8>&-
+fi
+
+# A server left by a run that was killed (a timed-out test) may hang every
+# later run: start from none. Runs of one prefix never overlap.
+if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
+  in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+fi
+status=0
+in_root "$wine" "$@" || status=$?
+if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
+  # Wine's services leave about 2 s after the program; a server that does
+  # not end by itself is ended.
+  timeout 20 chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH HOME=/root \
+    /usr/lib/wine/wineserver -w || in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+fi
+exit "$status"
