@@ -4,7 +4,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 uint32_t stripLineBreaks(char* text, uint32_t size, uint32_t* keptFrom) {
   // r runs in 64 bits: stepping by three from near UINT32_MAX must not wrap.
@@ -33,11 +35,36 @@ int64_t findTempoTag(const char* text) {
   return tag == nullptr ? kNoOffset : int64_t(tag - text);
 }
 
+size_t decimalLength(const char* text) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t at = 0;
+  if (text[at] == '+' || text[at] == '-') ++at;
+  size_t digits = 0;
+  for (; digit(text[at]); ++at) ++digits;
+  if (text[at] == '.')
+    for (++at; digit(text[at]); ++at) ++digits;
+  if (digits == 0) return 0;
+  if (text[at] == 'e' || text[at] == 'E') {
+    size_t exponent = at + 1;
+    if (text[exponent] == '+' || text[exponent] == '-') ++exponent;
+    if (digit(text[exponent])) {
+      while (digit(text[exponent])) ++exponent;
+      at = exponent;
+    }
+  }
+  return at;
+}
+
 TempoResult readTempo(const char* text, float& bpm, float& msPerStep) {
   int64_t tag = findTempoTag(text);
   if (tag == kNoOffset) return kTempoMissing;
-  float value = 0.0f;
-  if (std::sscanf(text + tag, "#BPM:%f", &value) != 1) return kTempoUnreadable;
+  // A decimal number after blanks, as the format spells it: the C library's
+  // own float scanning would also take hex ("0x78" as 120), inf and nan.
+  const char* number = text + tag + std::strlen(kTempoTag);
+  while (*number == ' ' || (*number >= '\t' && *number <= '\r')) ++number;
+  size_t length = decimalLength(number);
+  if (length == 0) return kTempoUnreadable;
+  float value = std::strtof(std::string(number, length).c_str(), nullptr);
   bpm = value;
   if (!(value > 0.0f) || std::isinf(value)) return kTempoUnplayable;
   // A tempo this small would make a step longer than the largest float.

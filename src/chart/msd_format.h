@@ -41,7 +41,7 @@ uint32_t textLengthOf(const char* text, uint32_t limit);
 enum TempoResult : int {
   kTempoRead = 1,        // a tempo above 0 whose step length is a finite float
   kTempoMissing = 0,     // the text holds no "#BPM:"
-  kTempoUnreadable = -1, // "#BPM:" is not followed by a number "%f" reads
+  kTempoUnreadable = -1, // "#BPM:" is not followed by a decimal number
   kTempoUnplayable = -2, // the number is 0, below 0, infinite or not a number,
                          // or so small that 30000 / BPM overflows a float
 };
@@ -49,8 +49,14 @@ enum TempoResult : int {
 // Offset of the first "#BPM:" in the terminated `text`, or kNoOffset.
 int64_t findTempoTag(const char* text);
 
+// Length of the decimal number that starts `text`: an optional sign, digits
+// with an optional point (one digit at least), an optional exponent. 0 when
+// `text` starts with none. Hex, "inf" and "nan" are no decimal numbers.
+size_t decimalLength(const char* text);
+
 // Reads the tempo of the terminated `text` as the game does: the first
-// "#BPM:", its number scanned with "#BPM:%f" into a 32-bit float. `bpm`
+// "#BPM:", then after any blanks its decimal number (decimalLength), read
+// into a 32-bit float. `bpm`
 // receives the number whenever one was read (also for kTempoUnplayable) and
 // is left untouched otherwise; `msPerStep` receives 30000 / BPM (divided in
 // double, stored as a 32-bit float) only for kTempoRead.

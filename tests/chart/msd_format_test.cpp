@@ -74,7 +74,12 @@ TEST(ReadTempo, ReadsTheFirstTagAsPercentF) {
       {"#BPM:0;", kTempoUnplayable, 0.0f},
       {"#BPM:-120;", kTempoUnplayable, -120.0f},
       {"#BPM:1e39;", kTempoUnplayable, INFINITY},
-      {"#BPM:inf;", kTempoUnplayable, INFINITY},
+      {"#BPM:inf;", kTempoUnreadable, -7.0f},
+      {"#BPM:nan;", kTempoUnreadable, -7.0f},
+      {"#BPM:0x78;", kTempoUnplayable, 0.0f},   // the 0 before the "x" only
+      {"#BPM:0X1p7;", kTempoUnplayable, 0.0f},
+      {"#BPM:.5e+3x;", kTempoRead, 500.0f},
+      {"#BPM:120e;", kTempoRead, 120.0f},       // no digits: no exponent
       {"#BPM:1e-40;", kTempoUnplayable, 1e-40f},
   };
   for (const Case& c : cases) {
@@ -86,10 +91,11 @@ TEST(ReadTempo, ReadsTheFirstTagAsPercentF) {
       EXPECT_EQ(msPerStep, -3.0f) << c.text;
     }
   }
-  float bpm = 0.0f;
-  float msPerStep = -3.0f;
-  EXPECT_EQ(readTempo("#BPM:nan;", bpm, msPerStep), kTempoUnplayable);
-  EXPECT_EQ(msPerStep, -3.0f);
+}
+
+// The index is divided in double: in float, 1500 / 214.28572 rounds up to 7.
+TEST(StepIndexAt, DividesInDoublePrecision) {
+  EXPECT_EQ(stepIndexAt(correctedPosition(1494, 0), msPerStepFor(140.0f)), 6);
 }
 
 TEST(ReadTempo, StepLengthIsThirtyThousandOverBpmAsFloat) {
