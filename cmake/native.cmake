@@ -47,10 +47,12 @@ target_compile_definitions(stompara_e2e PRIVATE
 target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
 add_test(NAME e2e COMMAND stompara_e2e)
 # The same tests against the shipped 32-bit DLL, under Wine 10 in the Debian
-# 13 root that scripts/wow64-root.sh sets up. The dialog's tests stay with
-# the 64-bit twin (the same code): on the emulated 32-bit CPU Wine's folder
-# browser preselects nothing and a dialog-driving session now and then hangs.
-add_test(NAME e2e_i686 COMMAND stompara_e2e --gtest_filter=-Config.*)
+# 13 root that scripts/wow64-root.sh sets up. The tests that call Config on
+# the harness's own thread stay with the 64-bit twin (the same code): on the
+# emulated 32-bit CPU such a session now and then hangs Wine's server, and
+# Wine's folder browser preselects nothing.
+add_test(NAME e2e_i686 COMMAND stompara_e2e
+         --gtest_filter=-Config.*:Shell.ConfigRereads*:Shell.LoggingSwitchedOn*)
 set_tests_properties(e2e_i686 PROPERTIES ENVIRONMENT STOMPARA_E2E_MODULE=i686)
 
 add_test(NAME dll_i686 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh

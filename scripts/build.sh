@@ -5,6 +5,7 @@
 #   build/win64   the 64-bit twin, the host harness, Windows unit tests
 #   build/native  portable code, unit and end-to-end tests, tools (ASan/UBSan)
 #   build/fuzz    libFuzzer targets (clang)
+#   build/tools   the chart tool and the benchmarks, optimised, no sanitizers
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -17,12 +18,17 @@ configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
 configure native -DSTOMPARA_SANITIZE=ON
 CC=clang CXX=clang++ configure fuzz -DSTOMPARA_FUZZ=ON
-for build in win32 win64 native fuzz; do
+configure tools -DCMAKE_BUILD_TYPE=Release
+for build in win32 win64 native fuzz tools; do
   echo "== building $build"
-  if ! cmake --build "$root/build/$build" -j "$jobs" >"$root/build/$build.log" 2>&1; then
+  # The users' tools build is only the tools; the tests live in the others.
+  targets=()
+  [ "$build" = tools ] && targets=(--target stompara_chart stompara_flame_bench)
+  if ! cmake --build "$root/build/$build" -j "$jobs" "${targets[@]}" >"$root/build/$build.log" 2>&1; then
     grep -E 'error|Error' "$root/build/$build.log" | head -40
     echo "build of $build failed: see build/$build.log"
     exit 1
   fi
 done
 echo "vis_stompara.dll (32-bit): $root/build/win32/vis_stompara.dll"
+echo "chart tool: $root/build/tools/tools/chart/stompara_chart"
