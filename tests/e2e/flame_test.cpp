@@ -74,15 +74,17 @@ TEST(Flame, GrowsWithHitsAndDiesDownWithMisses) {
 // No song is named, so only the flame thread asks for the position.
 TEST(Flame, ThreadSamplesThePositionWhileTheHostIsPaused) {
   std::string folder = FlameFolder("flame-sample", 0);
-  HostRun run = RunHost(folder, "0 play\n0 pause\n3000 quit\n");
+  HostRun run = RunHost(folder, "0 play\n0 pause\n4000 quit\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
   std::vector<JournalEvent> requests = EventsNamed(run, "request");
   int samples = 0;  // 104, answered 3 (paused), then 105
   for (size_t i = 0; i + 1 < requests.size(); ++i)
     samples += requests[i]["request"] == "104" && requests[i]["answer"] == "3" &&
                requests[i + 1]["request"] == "105";
-  EXPECT_GE(samples, 3) << "one every 32 ticks of about 20 ms; journal requests: " << requests.size();
-  EXPECT_LE(samples, 6);
+  // One every 32 ticks of 20 ms and more: about 6 here, fewer where the
+  // 32-bit Wine runs on an emulated CPU and a tick takes longer.
+  EXPECT_GE(samples, 2);
+  EXPECT_LE(samples, 8);
 }
 
 TEST(Flame, BurnsAgainAfterQuitAndInit) {
