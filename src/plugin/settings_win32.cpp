@@ -71,25 +71,19 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
 
 void ChooseSettingsFolder(const winampVisModule* module) {
   folderChosen = true;
-  char folder[kPathSize];
   // Beside the module while that folder can be written.
-  if (BesideModulePath(module->hDllInstance, "", folder) && CanWriteSettingsIn(folder)) {
-    std::memcpy(settingsFolder, folder, sizeof folder);
+  if (BesideModulePath(module->hDllInstance, "", settingsFolder) && CanWriteSettingsIn(settingsFolder))
     return;
-  }
   // The player keeps its plug-ins' settings in the Plugins folder of its own.
   auto* playerFolder = reinterpret_cast<const char*>(
       SendMessageA(module->hwndParent, WM_USER, 0, kHostSettingsFolder));
-  if (playerFolder != nullptr && SubFolder(playerFolder, "Plugins", folder) && CanWriteSettingsIn(folder)) {
-    std::memcpy(settingsFolder, folder, sizeof folder);
+  if (playerFolder != nullptr && SubFolder(playerFolder, "Plugins", settingsFolder) &&
+      CanWriteSettingsIn(settingsFolder))
     return;
-  }
   char appData[MAX_PATH];
   if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData)) &&
-      SubFolder(appData, "Stompara", folder) && CanWriteSettingsIn(folder)) {
-    std::memcpy(settingsFolder, folder, sizeof folder);
+      SubFolder(appData, "Stompara", settingsFolder) && CanWriteSettingsIn(settingsFolder))
     return;
-  }
   // Nowhere to write: read beside the module, as before.
   if (!BesideModulePath(module->hDllInstance, "", settingsFolder)) settingsFolder[0] = '\0';
 }
