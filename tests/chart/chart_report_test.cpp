@@ -192,6 +192,37 @@ TEST(ChartReport, TimelineListsArrowStepsWhenDue) {
   EXPECT_NE(reason.find("level 2 has no chart"), std::string::npos);
 }
 
+TEST(ChartReport, TimelineSkipsStepsNoWholeMillisecondDelivers) {
+  // 60000 BPM: half a millisecond a step, so position 1 already names step 2.
+  std::string reason;
+  std::string timeline = FormatTimeline(InspectChart("Song.msd", "#BPM:60000;#SINGLE:FIRST:3:4444;"), 0, reason);
+  EXPECT_EQ(timeline.find("step 1 "), std::string::npos) << timeline;
+  EXPECT_NE(timeline.find("         1 ms  step 2 "), std::string::npos) << timeline;
+  EXPECT_NE(timeline.find("2 more steps with arrows are never delivered"), std::string::npos) << timeline;
+}
+
+TEST(ChartReport, LoneCrSwallowsTheNextByte) {
+  // Lines ended by a lone CR: the CR and the next line's first byte go.
+  ChartReport lostStep = InspectChart("Song.msd", "#BPM:120;\r\n#SINGLE:FIRST:3:\r\n40\r20;\r\n");
+  EXPECT_EQ(lostStep.levels[0].steps, "400");
+  EXPECT_TRUE(HasWarning(lostStep, 4, "this line's first step \"2\" is lost")) << AllWarnings(lostStep);
+
+  ChartReport lostHeaders = InspectChart("Song.msd", "#BPM:120;\r#SINGLE:FIRST:3:\r4020;\r#SINGLE:B:1:\r4;\r");
+  EXPECT_TRUE(HasWarning(lostHeaders, 2, "\"#SINGLE\" is not seen here")) << AllWarnings(lostHeaders);
+  EXPECT_NE(lostHeaders.notPlayable.find("lost the \"#\" of every chart header"), std::string::npos)
+      << lostHeaders.notPlayable;
+}
+
+TEST(ChartReport, ManyChartsWithoutSemicolonReadInLinearTime) {
+  // 20000 headers and no ";": each chart's checks stop where the next begins.
+  std::string file = "#BPM:120;";
+  for (int i = 0; i < 20000; ++i) file += "#SINGLE:A:1:0";
+  ChartReport report = InspectChart("Song.msd", file);
+  EXPECT_EQ(report.charts.size(), 20000u);
+  // One "runs to the end" and one "no level" warning per chart past the third, no more.
+  EXPECT_LE(report.warnings.size(), 40001u);
+}
+
 // The tool itself, run on the hand-written files of tests/chart/msd.
 struct ToolRun { int status; std::string output; };
 

@@ -58,7 +58,27 @@ void StripText(ChartReport& r, const std::string& bytes) {
          "a zero byte ends the text here: the game reads nothing after it");
   }
   r.text.assign(block.data(), length);
+  // Every dropped pair whose second byte is no LF swallowed that byte.
+  for (uint32_t w = 0; w < kept; ++w) {
+    uint32_t cr = r.keptFrom[w] + 1;
+    uint32_t next = w + 1 < kept ? r.keptFrom[w + 1] : uint32_t(bytes.size());
+    if (next == cr + 2 && bytes[cr + 1] != '\n') r.swallowed.push_back({int64_t(w) + 1, cr + 1, bytes[cr + 1]});
+  }
   r.keptFrom.resize(length);
+}
+
+// "#SINGLE" and "#BPM:" whose "#" a CR without LF swallowed: the game finds
+// no tag there.
+void WarnSwallowedTags(ChartReport& r, const std::string& bytes) {
+  for (const SwallowedByte& lost : r.swallowed) {
+    if (lost.byte != '#') continue;
+    for (const char* tag : {kChartTag, kTempoTag}) {
+      if (bytes.compare(lost.original, std::strlen(tag), tag) != 0) continue;
+      Warn(r, LineOfOriginal(r, lost.original),
+           "the line before ends in a CR without an LF, and the game drops such a CR together with the "
+           "byte after it: this line's \"#\" is lost, so \"" + std::string(tag) + "\" is not seen here");
+    }
+  }
 }
 
 // Tags written in other letter cases, which the game's exact search passes by.
@@ -234,7 +254,43 @@ void CheckStepBytes(ChartReport& r, size_t index, int64_t from, int64_t to) {
   if (count > 0) WarnNoSteps(r, line, index, found, count);
 }
 
-void CheckChart(ChartReport& r, size_t index) {
+// Offsets of every ":" and ";" in the text, so each chart's checks find the
+// next ones by a binary search: a file of thousands of charts with no ";"
+// is read in linear time, not once per chart.
+struct Punctuation {
+  std::vector<int64_t> colons;
+  std::vector<int64_t> semicolons;
+};
+
+Punctuation FindPunctuation(const std::string& text) {
+  Punctuation found;
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == ':') found.colons.push_back(int64_t(at));
+    if (text[at] == ';') found.semicolons.push_back(int64_t(at));
+  }
+  return found;
+}
+
+// The `skip`-th (from 0) offset at or after `from`, or kNoOffset.
+int64_t NextAt(const std::vector<int64_t>& offsets, int64_t from, size_t skip = 0) {
+  size_t at = size_t(std::lower_bound(offsets.begin(), offsets.end(), from) - offsets.begin()) + skip;
+  return at < offsets.size() ? offsets[at] : kNoOffset;
+}
+
+// Step characters inside [from, to) that a CR without LF swallowed.
+void WarnSwallowedSteps(ChartReport& r, size_t index, int64_t from, int64_t to) {
+  auto first = std::lower_bound(r.swallowed.begin(), r.swallowed.end(), from + 1,
+                                [](const SwallowedByte& lost, int64_t at) { return lost.before < at; });
+  for (auto lost = first; lost != r.swallowed.end() && lost->before < to; ++lost) {
+    if (std::strchr(kStepBytes, lost->byte) == nullptr || lost->byte == '\0') continue;
+    Warn(r, LineOfOriginal(r, lost->original),
+         ChartName(index) + ": the line before ends in a CR without an LF, and the game drops such a CR "
+         "together with the byte after it: this line's first step " + DescribeByte(lost->byte) +
+         " is lost and every later step comes one eighth note early");
+  }
+}
+
+void CheckChart(ChartReport& r, const Punctuation& punctuation, size_t index) {
   int64_t chart = r.charts[index];
   const char* text = r.text.c_str();
   if (text[chart + 7] != ':') {
@@ -244,16 +300,22 @@ void CheckChart(ChartReport& r, size_t index) {
   if (index >= size_t(kReportedLevels)) {
     WarnAt(r, chart, ChartName(index) + " plays only at a level the configuration dialog does not offer");
   }
-  int64_t data = findStepData(text, chart);
+  // As findStepData: one past the third ":" after the chart's "#".
+  int64_t thirdColon = NextAt(punctuation.colons, chart, 2);
+  int64_t data = thirdColon == kNoOffset ? kNoOffset : thirdColon + 1;
   if (data == kNoOffset) {
     WarnAt(r, chart, ChartName(index) + "'s header has fewer than three \":\" before the end of the file: "
            "that level shows \"Bad MSD file header\"");
     return;
   }
-  const char* semicolon = std::strchr(text + data, ';');
-  int64_t end = semicolon != nullptr ? semicolon - text : int64_t(r.text.size());
+  int64_t semicolon = NextAt(punctuation.semicolons, data);
+  int64_t end = semicolon != kNoOffset ? semicolon : int64_t(r.text.size());
   CheckChartLength(r, index, data, end);
-  CheckStepBytes(r, index, data, std::min(end, data + int64_t(r.stepCount)));
+  // Bytes from the next chart on are that chart's to report.
+  int64_t nextChart = index + 1 < r.charts.size() ? r.charts[index + 1] : int64_t(r.text.size());
+  int64_t played = std::min({end, data + int64_t(r.stepCount), nextChart});
+  CheckStepBytes(r, index, data, played);
+  WarnSwallowedSteps(r, index, data, played);
 }
 
 void CheckLevels(ChartReport& r) {
@@ -270,6 +332,12 @@ void SettlePlayable(ChartReport& r) {
   const LevelChart& first = r.levels[0];
   if (r.charts.empty()) {
     r.notPlayable = "no \"#SINGLE\" chart";
+    for (const ChartWarning& warning : r.warnings) {
+      if (warning.message.find("\"#SINGLE\" is not seen") == std::string::npos) continue;
+      r.notPlayable += ": lines that end in a CR without an LF lost the \"#\" of every chart header "
+                       "(save the file with CR LF line ends)";
+      break;
+    }
   } else if (first.dataOffset == kNoOffset) {
     r.notPlayable = "the first chart's header on line " + std::to_string(OriginalLine(r, first.chartOffset)) +
                     " has fewer than three \":\"";
@@ -301,11 +369,13 @@ ChartReport InspectChart(const std::string& fileName, const std::string& bytes) 
          "first \".\" followed by \".msd\"");
   }
   StripText(r, bytes);
+  WarnSwallowedTags(r, bytes);
   InspectTempo(r);
   FindCharts(r);
   WarnOtherCase(r, kChartTag, "a chart tag");
   CheckFirstHeader(r);
-  for (size_t index = 0; index < r.charts.size(); ++index) CheckChart(r, index);
+  Punctuation punctuation = FindPunctuation(r.text);
+  for (size_t index = 0; index < r.charts.size(); ++index) CheckChart(r, punctuation, index);
   CheckLevels(r);
   SettlePlayable(r);
   std::stable_sort(r.warnings.begin(), r.warnings.end(),

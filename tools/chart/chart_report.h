@@ -28,12 +28,21 @@ struct LevelChart {
                                     // 1..stepCount, as far as the text reaches
 };
 
+// A byte the game drops with the CR in front of it: a CR that ends a line
+// without an LF takes the next line's first byte with it.
+struct SwallowedByte {
+  int64_t before;     // offset in the stripped text of the byte kept after it
+  uint32_t original;  // its offset in the file
+  char byte;
+};
+
 struct ChartReport {
   std::string fileName;             // as given, folder included
   std::vector<std::string> titles;  // song titles that lead the game to this file
   std::string text;                 // the stripped text, up to its end
   std::vector<uint32_t> keptFrom;   // original offset of each byte of `text`
   std::vector<uint32_t> lineStarts; // original offset where each line begins
+  std::vector<SwallowedByte> swallowed;  // in file order
   uint32_t fileSize = 0;
   TempoResult tempo = kTempoMissing;
   int64_t tempoOffset = kNoOffset;  // the first "#BPM:"

@@ -186,17 +186,27 @@ std::string FormatTimeline(const ChartReport& r, int32_t level, std::string& rea
   }
   std::string text = "level " + std::to_string(level) + ", " + FloatText(r.bpm) + " BPM, msPerStep " +
                      FloatText(r.msPerStep) + " ms, playing from the start:\n";
+  int32_t undelivered = 0;
   for (int32_t index = 1; index <= r.stepCount; ++index) {
     int64_t at = stepOffset(data, index, uint32_t(r.text.size()));
     if (at == kNoOffset) break;
-    std::string lanes = LanesOf(r.text[size_t(at)]);
-    if (lanes.empty()) continue;
+    std::string laneNames = LanesOf(r.text[size_t(at)]);
+    if (laneNames.empty()) continue;
     int64_t due = StepDueAt(index, r.msPerStep);
+    // A step shorter than a millisecond can be passed over: the first
+    // position that reaches it already names a later step.
+    if (due < 0 || stepIndexAt(correctedPosition(int32_t(due), 0), r.msPerStep) != index) {
+      ++undelivered;
+      continue;
+    }
     char row[160];
-    std::snprintf(row, sizeof row, "%10s ms  step %-6ld line %-5lu %c  %s\n",
-                  due < 0 ? "never" : std::to_string(due).c_str(), long(index),
-                  static_cast<unsigned long>(OriginalLine(r, at)), r.text[size_t(at)], lanes.c_str());
+    std::snprintf(row, sizeof row, "%10ld ms  step %-6ld line %-5lu %c  %s\n", long(due), long(index),
+                  static_cast<unsigned long>(OriginalLine(r, at)), r.text[size_t(at)], laneNames.c_str());
     text += row;
+  }
+  if (undelivered > 0) {
+    text += std::to_string(undelivered) + " more steps with arrows are never delivered: no playback "
+            "position in whole milliseconds falls on them\n";
   }
   return text;
 }
