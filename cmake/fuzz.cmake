@@ -11,3 +11,5 @@ endforeach()
 # The chart inspector reads files too.
 add_subdirectory(tools/chart)
 target_link_libraries(chart_report_fuzz PRIVATE stompara_chart_report)
+# The converter reads DWI and SM files users hand it.
+target_link_libraries(simfile_fuzz PRIVATE stompara_convert stompara_chart_report)

@@ -2,13 +2,13 @@
 #include "chart_report.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "chart_test_support.h"
+#include "chart_tool_run.h"
 
 namespace {
 
@@ -224,21 +224,6 @@ TEST(ChartReport, ManyChartsWithoutSemicolonReadInLinearTime) {
 }
 
 // The tool itself, run on the hand-written files of tests/chart/msd.
-struct ToolRun { int status; std::string output; };
-
-ToolRun RunTool(const std::string& arguments) {
-  std::string command = std::string(STOMPARA_BINARY_DIR) + "/tools/chart/stompara_chart " + arguments + " 2>&1";
-  ToolRun run = {-1, ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, got);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
 std::string MsdFile(const char* name) {
   return std::string(STOMPARA_SOURCE_DIR) + "/tests/chart/msd/" + name;
 }

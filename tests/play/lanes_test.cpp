@@ -62,7 +62,9 @@ TEST_F(Lanes, JudgeAndRetireBounds) {
     EXPECT_EQ(combo, c.missed ? -1 : 5) << c.travel;
     EXPECT_EQ(FlameMood.load(), c.missed ? kMoodSurge : kMoodCooling) << c.travel;
     EXPECT_EQ(lanes[1].retireIndex, c.retired ? 1 : 0) << c.travel;
-    if (c.retired) EXPECT_EQ(lanes[1].travel[slot] + lanes[1].hit[slot], 0);
+    if (c.retired) {
+      EXPECT_EQ(lanes[1].travel[slot] + lanes[1].hit[slot], 0);
+    }
   }
 }
 

@@ -1,4 +1,5 @@
-// chart_main.cpp -- stompara_chart: checks an MSD step chart the way the game will read it.
+// chart_main.cpp -- stompara_chart: checks an MSD step chart the way the game will read it,
+// and converts DWI and SM step files into MSD charts.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "chart_report.h"
+#include "convert.h"
 
 namespace {
 
@@ -14,7 +16,10 @@ constexpr int kUsageStatus = 3;
 int Usage() {
   std::fprintf(stderr,
                "usage: stompara_chart [--json | --timeline LEVEL] FILE.msd\n"
-               "exit status: 0 playable, 1 playable with warnings, 2 not playable, 3 bad usage\n");
+               "       stompara_chart convert [--out DIR] [--frame-ms N | --lead-ms N] [--audio NAME] [--force]\n"
+               "                              FILE-OR-FOLDER...\n"
+               "exit status: 0 playable, 1 playable with warnings, 2 not playable, 3 bad usage\n"
+               "  (convert: 0 all converted, 1 some failed, 2 none converted, 3 bad usage)\n");
   return kUsageStatus;
 }
 
@@ -68,6 +73,7 @@ int PrintReport(const char* path, const ChartReport& report, bool json) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return RunConvert(argc - 2, argv + 2);
   bool json = false;
   bool timeline = false;
   int32_t level = 0;

@@ -1,0 +1,33 @@
+// simfile_fuzz.cpp -- libFuzzer target: any bytes as a DWI or SM file for the converter.
+//
+// The first byte picks the format. Whatever the rest holds, the conversion
+// must succeed or give a reason, never read outside the bytes, and a chart
+// it makes must be one the game reads without a surprise.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "chart_report.h"
+#include "convert.h"
+
+namespace {
+
+void Check(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  ConvertedSong converted;
+  std::string error;
+  bool made = ConvertSimfile((data[0] & 1) ? "f.sm" : "f.dwi", bytes, PlacementOptions(), converted, error);
+  Check(made == error.empty());
+  if (made) {
+    ChartReport report = InspectChart("Song.msd", converted.msd);
+    Check(report.warnings.empty() && report.notPlayable.empty());
+  }
+  return 0;
+}

@@ -1,0 +1,30 @@
+// simfile_tags.h -- the tag syntax DWI and SM share: "#NAME:value;" and "//" remarks.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct SimTag {
+  std::string name;   // in capitals, without "#"
+  std::string value;  // everything between the first ":" and the ";", remarks removed
+  bool cutShort;      // the file ended before the tag's ";"
+};
+
+// The file's tags in order. A tag ends at its ";", or (without one) where a
+// line starts with "#"; text outside tags is ignored.
+std::vector<SimTag> SplitTags(const std::string& bytes);
+
+// `text` split at every `separator`.
+std::vector<std::string> SplitAt(const std::string& text, char separator);
+
+// `text` without blanks, tabs and line breaks at either end.
+std::string Trimmed(const std::string& text);
+
+// A decimal number (sign, digits, point, exponent) with nothing but blanks
+// around it; false for anything else (hex, "inf", "nan", "12abc").
+bool ParseDecimal(const std::string& text, double& value);
+
+// "beat=value,beat=value" lists (#BPMS, #STOPS, #CHANGEBPM, #FREEZE); false
+// with `error` naming the first entry that is not two decimal numbers.
+bool ParsePairs(const std::string& text, std::vector<std::pair<double, double>>& pairs, std::string& error);

@@ -1,0 +1,248 @@
+// step_placement.cpp -- picks the grid and the step of every note.
+#include "step_placement.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+#include "chart/msd_format.h"
+#include "chart_report.h"
+#include "play/frame_pass.h"
+#include "play/lanes.h"
+
+namespace {
+
+constexpr int kSubdivisions[] = {1, 2, 3, 4, 6, 8};
+constexpr double kFramesPerStepAtLeast = 1.5;
+constexpr int kMostArrowsInFlight = kSlotsPerLane - 1;
+
+int Count(uint8_t lanes) { return int(std::bitset<8>(lanes).count()); }
+
+// `lanes` without its highest lanes beyond the first `keep`.
+uint8_t FirstLanes(uint8_t lanes, int keep) {
+  uint8_t kept = 0;
+  for (int n = 0; n < kLaneCount && keep > 0; ++n) {
+    if (lanes & (1u << n)) {
+      kept |= uint8_t(1u << n);
+      --keep;
+    }
+  }
+  return kept;
+}
+
+struct Grid {
+  std::string bpmText;
+  float msPerStep = 0;
+  double positionPerStep = 0;  // playback ms a step lasts, the clock's drift allowed for
+};
+
+// The grid of `stepMs` of song time: the clock counts 221 ms for every 220
+// played, so its step is that much longer.
+bool GridFor(double stepMs, Grid& grid) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.6f", 30000.0 / (stepMs * 221.0 / 220.0));
+  std::string bpm = text;
+  while (bpm.back() == '0') bpm.pop_back();
+  if (bpm.back() == '.') bpm.pop_back();
+  float read = 0;
+  if (readTempo(("#BPM:" + bpm + ";").c_str(), read, grid.msPerStep) != kTempoRead) return false;
+  grid.bpmText = bpm;
+  grid.positionPerStep = double(grid.msPerStep) * 220.0 / 221.0;
+  return true;
+}
+
+// The step whose arrows reach the target row closest to `ms`, with its
+// error; 0 when even step 1 comes too late.
+int32_t ClosestStep(const Grid& grid, double leadMs, double ms, double& error) {
+  double wanted = (ms - leadMs) / grid.positionPerStep;
+  if (!(wanted < double(INT32_MAX) - 2) || std::lround(wanted) < 1) return 0;
+  int32_t guess = int32_t(std::lround(wanted));
+  int32_t best = 0;
+  for (int32_t k = std::max(1, guess - 1); k <= guess + 1; ++k) {
+    int64_t due = StepDueAt(k, grid.msPerStep);
+    if (due < 0) continue;
+    double e = double(due) + leadMs - ms;
+    if (best == 0 || std::fabs(e) < std::fabs(error)) {
+      best = k;
+      error = e;
+    }
+  }
+  return best;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
+// How well `grid` fits: notes that would share a step with the one before
+// (fewer is better), then the median arrival error.
+struct GridFit {
+  int sharing = 0;
+  double medianMs = 0;
+};
+
+GridFit FitOf(const std::vector<TimedNote> (&levels)[kLevels], const Grid& grid, double leadMs) {
+  GridFit fit;
+  std::vector<double> errors;
+  for (const auto& notes : levels) {
+    std::vector<int32_t> steps;
+    for (const TimedNote& note : notes) {
+      double error = 0;
+      int32_t k = note.ms <= kLatestNoteMs ? ClosestStep(grid, leadMs, note.ms, error) : 0;
+      if (k == 0) continue;
+      errors.push_back(std::fabs(error));
+      steps.push_back(k);
+    }
+    std::sort(steps.begin(), steps.end());
+    fit.sharing += int(steps.end() - std::unique(steps.begin(), steps.end()));
+  }
+  fit.medianMs = Median(errors);
+  return fit;
+}
+
+// One level's notes onto `grid`: lanes per step (index k at k - 1).
+std::vector<uint8_t> PlaceLevel(std::vector<TimedNote> notes, const Grid& grid, double leadMs,
+                                LevelPlacement& report, std::vector<double>& errors) {
+  std::stable_sort(notes.begin(), notes.end(), [](const TimedNote& a, const TimedNote& b) { return a.ms < b.ms; });
+  std::vector<uint8_t> steps;
+  report.notes = int(notes.size());
+  double total = 0;
+  for (const TimedNote& note : notes) {
+    uint8_t lanes = note.lanes & 0xF;
+    if (Count(lanes) > 2) {
+      report.cutArrows += Count(lanes) - 2;
+      lanes = FirstLanes(lanes, 2);
+    }
+    if (!(note.ms <= kLatestNoteMs)) {
+      ++report.tooLate;
+      continue;
+    }
+    double error = 0;
+    int32_t k = ClosestStep(grid, leadMs, note.ms, error);
+    if (k == 0) {
+      ++report.tooEarly;
+      continue;
+    }
+    if (size_t(k) > steps.size()) steps.resize(size_t(k), 0);
+    uint8_t& step = steps[size_t(k) - 1];
+    uint8_t added = lanes & uint8_t(~step);
+    if (step != 0) {
+      if (added == 0 || Count(step) == 2) {
+        ++report.dropped;
+        continue;
+      }
+      ++report.merged;
+      int room = 2 - Count(step);
+      report.cutArrows += std::max(0, Count(added) - room);
+      added = FirstLanes(added, room);
+    }
+    step |= added;
+    errors.push_back(std::fabs(error));
+    total += std::fabs(error);
+    report.worstErrorMs = std::max(report.worstErrorMs, std::fabs(error));
+  }
+  size_t kept = size_t(report.notes - report.tooEarly - report.tooLate - report.dropped);
+  report.meanErrorMs = kept > 0 ? total / double(kept) : 0;
+  return steps;
+}
+
+// Leaves out arrows that would find 19 arrows of their lane still in flight.
+void KeepLanesUnderCapacity(std::vector<uint8_t>& steps, const Grid& grid, int32_t frameMs,
+                            LevelPlacement& report) {
+  int32_t rise = std::max(1, RiseFor(frameMs));
+  double lifetime = (double((kRetireBound + 1 - kSpawnTravel + rise - 1) / rise) + 1) * frameMs;
+  std::deque<double> retireAt[kLaneCount];
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (steps[i] == 0) continue;
+    double spawn = double(StepDueAt(int32_t(i + 1), grid.msPerStep));
+    for (int n = 0; n < kLaneCount; ++n) {
+      if (!(steps[i] & (1u << n))) continue;
+      while (!retireAt[n].empty() && retireAt[n].front() <= spawn) retireAt[n].pop_front();
+      if (int(retireAt[n].size()) >= kMostArrowsInFlight) {
+        steps[i] &= uint8_t(~(1u << n));
+        ++report.laneFull;
+        continue;
+      }
+      retireAt[n].push_back(spawn + lifetime);
+    }
+  }
+  for (uint8_t step : steps) report.arrows += Count(step);
+}
+
+}  // namespace
+
+double LeadFor(int32_t frameMs) {
+  int32_t rise = std::max(1, RiseFor(frameMs));
+  double travel = double(kFieldHeight - kTargetRowTop - kSpawnTravel);
+  return frameMs / 2.0 + travel / rise * frameMs;
+}
+
+char StepCharacterFor(uint8_t laneBits) {
+  switch (laneBits) {
+    case 0x1: return '4';
+    case 0x2: return '2';
+    case 0x4: return '8';
+    case 0x8: return '6';
+    case 0x3: return '1';
+    case 0xA: return '3';
+    case 0x5: return '7';
+    case 0xC: return '9';
+    case 0x6: return 'A';
+    case 0x9: return 'B';
+    default: return '0';
+  }
+}
+
+bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs,
+                const PlacementOptions& options, PlacedSteps& placed, std::string& error) {
+  double leadMs = options.leadMs >= 0 ? options.leadMs : LeadFor(options.frameMs);
+  double shortest = kFramesPerStepAtLeast * options.frameMs;
+  if (!(eighthMs <= 60000.0)) {
+    error = "the song's tempo is below half a beat a minute";
+    return false;
+  }
+  Grid best;
+  GridFit bestFit;
+  for (int subdivision : kSubdivisions) {
+    Grid grid;
+    if (!(eighthMs / subdivision >= shortest) || !GridFor(eighthMs / subdivision, grid)) continue;
+    GridFit fit = FitOf(levels, grid, leadMs);
+    // A finer grid only where it keeps more notes apart, or lands them half
+    // a millisecond closer.
+    bool better = fit.sharing < bestFit.sharing ||
+                  (fit.sharing == bestFit.sharing && fit.medianMs < bestFit.medianMs - 0.5);
+    if (best.msPerStep == 0 || better) {
+      best = grid;
+      bestFit = fit;
+      placed.subdivision = subdivision;
+    }
+  }
+  if (best.msPerStep == 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, "an eighth note of %.1f ms is shorter than a frame and a half (%.1f ms): "
+                  "the game would skip steps", eighthMs, shortest);
+    error = text;
+    return false;
+  }
+  placed.bpmText = best.bpmText;
+  placed.msPerStep = best.msPerStep;
+  std::vector<uint8_t> steps[kLevels];
+  std::vector<double> errors;
+  size_t length = 0;
+  for (int level = 0; level < kLevels; ++level) {
+    placed.levels[level] = LevelPlacement();
+    steps[level] = PlaceLevel(levels[level], best, leadMs, placed.levels[level], errors);
+    KeepLanesUnderCapacity(steps[level], best, options.frameMs, placed.levels[level]);
+    length = std::max(length, steps[level].size());
+  }
+  placed.medianErrorMs = Median(errors);
+  for (int level = 0; level < kLevels; ++level) {
+    placed.steps[level].assign(length, '0');
+    for (size_t i = 0; i < steps[level].size(); ++i) placed.steps[level][i] = StepCharacterFor(steps[level][i]);
+  }
+  return true;
+}
