@@ -82,18 +82,24 @@ void NoteLosses(ConvertedSong& c) {
     if (SharesChart(c, level)) continue;
     const LevelPlacement& p = c.placed.levels[level];
     std::string name = std::string(kLevelNames[level]) + ": ";
-    if (p.merged) c.notes.push_back(name + Plural(p.merged, "note", "notes") + " closer than one step to the "
-                                    "one before, merged into a double");
-    if (p.dropped) c.notes.push_back(name + Plural(p.dropped, "note", "notes") + " closer than one step to "
-                                     "the one before in the same lanes (or beside a double), left out");
-    if (p.cutArrows) c.notes.push_back(name + Plural(p.cutArrows, "arrow", "arrows") + " left out where three "
-                                       "or more fall at once (two kept)");
-    if (p.tooEarly) c.notes.push_back(name + Plural(p.tooEarly, "note", "notes") + " too early for an arrow "
-                                      "to rise to the target row in time, left out");
-    if (p.tooLate) c.notes.push_back(name + Plural(p.tooLate, "note", "notes") + " more than four hours into "
-                                     "the song, left out");
-    if (p.laneFull) c.notes.push_back(name + Plural(p.laneFull, "arrow", "arrows") + " left out: 19 arrows "
-                                      "already in flight in the lane");
+    struct Loss {
+      int count;
+      const char* one;
+      const char* many;
+      const char* what;
+    };
+    const Loss losses[] = {
+        {p.merged, "note", "notes", " closer than one step to the one before, merged into a double"},
+        {p.dropped, "note", "notes", " closer than one step to the one before in the same lanes (or beside a "
+                                     "double), left out"},
+        {p.cutArrows, "arrow", "arrows", " left out where three or more fall at once (two kept)"},
+        {p.tooEarly, "note", "notes", " too early for an arrow to rise to the target row in time, left out"},
+        {p.tooLate, "note", "notes", " more than four hours into the song, left out"},
+        {p.laneFull, "arrow", "arrows", " left out: 19 arrows already in flight in the lane"},
+    };
+    for (const Loss& loss : losses) {
+      if (loss.count > 0) c.notes.push_back(name + Plural(loss.count, loss.one, loss.many) + loss.what);
+    }
   }
   for (int level = 0; level < kLevels; ++level) {
     if (SharesChart(c, level)) continue;
@@ -168,7 +174,7 @@ std::string SummaryOf(const ConvertedSong& c) {
   }
   char text[256];
   std::snprintf(text, sizeof text, "%g BPM, %d steps to the eighth (#BPM:%s); %d arrows; timing error median "
-                "%.1f ms, worst %.1f ms", MainTempo(c.song), c.placed.subdivision, c.placed.bpmText.c_str(), arrows,
-                c.placed.medianErrorMs, worst);
+                "%.1f ms, mean %.1f ms, worst %.1f ms", MainTempo(c.song), c.placed.subdivision, c.placed.bpmText.c_str(),
+                arrows, c.placed.medianErrorMs, c.placed.meanErrorMs, worst);
   return levels + "; " + text;
 }

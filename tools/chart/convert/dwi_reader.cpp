@@ -108,17 +108,11 @@ bool ReadDwi(const std::string& bytes, Simfile& song, std::string& error) {
   std::vector<std::pair<double, double>> stops;
   bool haveBpm = false;
   for (const SimTag& tag : SplitTags(bytes)) {
-    if (tag.cutShort) {
-      error = "the file ends inside #" + tag.name + " (no closing \";\"): it seems cut short";
-      return false;
-    }
+    bool handled = false;
+    if (!ReadSharedTag(tag, "FILE", song, handled, error)) return false;
     const std::string& name = tag.name;
-    if (name == "TITLE") {
-      song.title = Trimmed(tag.value);
-    } else if (name == "ARTIST") {
-      song.artist = Trimmed(tag.value);
-    } else if (name == "FILE") {
-      song.music = Trimmed(tag.value);
+    if (handled) {
+      continue;
     } else if (name == "BPM") {
       double bpm = 0.0;
       if (!ParseDecimal(tag.value, bpm)) {

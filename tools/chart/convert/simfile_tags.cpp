@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "chart/msd_format.h"
+#include "simfile.h"
 
 namespace {
 
@@ -110,5 +111,19 @@ bool ParsePairs(const std::string& text, std::vector<std::pair<double, double>>&
     }
     pairs.emplace_back(beat, value);
   }
+  return true;
+}
+
+bool ReadSharedTag(const SimTag& tag, const char* musicTag, Simfile& song, bool& handled, std::string& error) {
+  if (tag.cutShort) {
+    error = "the file ends inside #" + tag.name + " (no closing \";\"): it seems cut short";
+    return false;
+  }
+  std::string* field = tag.name == "TITLE" ? &song.title
+                       : tag.name == "ARTIST" ? &song.artist
+                       : tag.name == musicTag ? &song.music
+                       : nullptr;
+  handled = field != nullptr;
+  if (handled) *field = Trimmed(tag.value);
   return true;
 }

@@ -15,6 +15,13 @@ struct SimTag {
 // line starts with "#"; text outside tags is ignored.
 std::vector<SimTag> SplitTags(const std::string& bytes);
 
+struct Simfile;
+
+// The tags both formats share: false with `error` set for a tag the file
+// ends inside; otherwise sets `handled` for "TITLE", "ARTIST" and
+// `musicTag` (the audio file's name), which it stores in `song`.
+bool ReadSharedTag(const SimTag& tag, const char* musicTag, Simfile& song, bool& handled, std::string& error);
+
 // `text` split at every `separator`.
 std::vector<std::string> SplitAt(const std::string& text, char separator);
 

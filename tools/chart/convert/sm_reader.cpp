@@ -117,17 +117,11 @@ bool ReadSm(const std::string& bytes, Simfile& song, std::string& error) {
   std::vector<std::pair<double, double>> tempos;
   std::vector<std::pair<double, double>> stops;
   for (const SimTag& tag : SplitTags(bytes)) {
-    if (tag.cutShort) {
-      error = "the file ends inside #" + tag.name + " (no closing \";\"): it seems cut short";
-      return false;
-    }
+    bool handled = false;
+    if (!ReadSharedTag(tag, "MUSIC", song, handled, error)) return false;
     const std::string& name = tag.name;
-    if (name == "TITLE") {
-      song.title = Trimmed(tag.value);
-    } else if (name == "ARTIST") {
-      song.artist = Trimmed(tag.value);
-    } else if (name == "MUSIC") {
-      song.music = Trimmed(tag.value);
+    if (handled) {
+      continue;
     } else if (name == "OFFSET") {
       double offset = 0.0;
       if (!ParseDecimal(tag.value, offset)) {

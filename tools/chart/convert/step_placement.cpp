@@ -240,6 +240,9 @@ bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs
     length = std::max(length, steps[level].size());
   }
   placed.medianErrorMs = Median(errors);
+  double total = 0;
+  for (double e : errors) total += e;
+  placed.meanErrorMs = errors.empty() ? 0 : total / double(errors.size());
   for (int level = 0; level < kLevels; ++level) {
     placed.steps[level].assign(length, '0');
     for (size_t i = 0; i < steps[level].size(); ++i) placed.steps[level][i] = StepCharacterFor(steps[level][i]);

@@ -54,6 +54,7 @@ struct PlacedSteps {
   float msPerStep = 0;   // as the game reads that tempo
   int subdivision = 1;   // steps to the song's eighth note
   double medianErrorMs = 0;  // over every kept note of every level
+  double meanErrorMs = 0;
   std::string steps[kLevels];  // step characters, all of one length
   LevelPlacement levels[kLevels];
 };
