@@ -13,3 +13,5 @@ add_subdirectory(tools/chart)
 target_link_libraries(chart_report_fuzz PRIVATE stompara_chart_report)
 # The converter reads DWI and SM files users hand it.
 target_link_libraries(simfile_fuzz PRIVATE stompara_convert stompara_chart_report)
+# The generator reads whatever audio files a music folder holds.
+target_link_libraries(audio_fuzz PRIVATE stompara_generate)

@@ -8,6 +8,7 @@ set(STOMPARA_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "i686 ming
 
 add_subdirectory(tools/chart)
 add_subdirectory(tools/bench)
+add_subdirectory(tools/synth)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()
@@ -28,7 +29,7 @@ target_compile_definitions(stompara_tests PRIVATE
 target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
                       GTest::gtest GTest::gtest_main)
 # The chart tests test the inspector's report and run the inspector itself.
-target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert)
+target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert stompara_generate stompara_synth_lib)
 add_dependencies(stompara_tests stompara_chart)
 if(TARGET stompara_assets_lib)
   target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)

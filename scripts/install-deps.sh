@@ -2,7 +2,8 @@
 # install-deps.sh -- install what building and testing Stompara needs (Debian 12, as root).
 set -euo pipefail
 packages=(
-  cmake make g++ googletest libgtest-dev           # native build and unit tests
+  cmake make g++ googletest libgtest-dev pkg-config  # native build and unit tests
+  libaubio-dev libsndfile1-dev                     # the chart generator: audio decoding and analysis
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
   wine64 fonts-wine xvfb xauth                     # running the 64-bit twin

@@ -8,6 +8,9 @@
 
 #include "chart_report.h"
 #include "convert.h"
+#ifdef STOMPARA_CHART_GENERATE
+#include "generate.h"
+#endif
 
 namespace {
 
@@ -18,8 +21,9 @@ int Usage() {
                "usage: stompara_chart [--json | --timeline LEVEL] FILE.msd\n"
                "       stompara_chart convert [--out DIR] [--frame-ms N | --lead-ms N] [--audio NAME] [--force]\n"
                "                              FILE-OR-FOLDER...\n"
+               "       stompara_chart generate [--out DIR] [--frame-ms N] [--force] AUDIO-FILE-OR-FOLDER...\n"
                "exit status: 0 playable, 1 playable with warnings, 2 not playable, 3 bad usage\n"
-               "  (convert: 0 all converted, 1 some failed, 2 none converted, 3 bad usage)\n");
+               "  (convert, generate: 0 all made, 1 some failed, 2 none made, 3 bad usage)\n");
   return kUsageStatus;
 }
 
@@ -74,6 +78,14 @@ int PrintReport(const char* path, const ChartReport& report, bool json) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return RunConvert(argc - 2, argv + 2);
+  if (argc >= 2 && std::strcmp(argv[1], "generate") == 0) {
+#ifdef STOMPARA_CHART_GENERATE
+    return RunGenerate(argc - 2, argv + 2);
+#else
+    std::fprintf(stderr, "stompara_chart generate: this build has no audio analysis; use the Linux build\n");
+    return kUsageStatus;
+#endif
+  }
   bool json = false;
   bool timeline = false;
   int32_t level = 0;

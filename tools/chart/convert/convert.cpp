@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 
-#include "chart_report.h"
 #include "msd_writer.h"
 
 namespace {
@@ -152,15 +151,7 @@ bool ConvertSimfile(const std::string& fileName, const std::string& bytes, const
   text.remark = "Converted from " + BaseName(fileName) + " by stompara_chart convert, " +
                 std::to_string(c.placed.subdivision) + " steps to the eighth note";
   for (int level = 0; level < kLevels; ++level) text.meters[level] = SourceOf(c, level).meter;
-  c.msd = WriteMsd(c.placed, text);
-  // Whatever the simfile held, the game must read the result as written.
-  ChartReport report = InspectChart("Song.msd", c.msd);
-  if (!report.warnings.empty() || !report.notPlayable.empty()) {
-    error = "the converted chart would surprise the game: " +
-            (report.warnings.empty() ? report.notPlayable : report.warnings.front().message);
-    return false;
-  }
-  return true;
+  return WriteCheckedMsd(c.placed, text, c.msd, error);
 }
 
 std::string SummaryOf(const ConvertedSong& c) {
@@ -173,8 +164,9 @@ std::string SummaryOf(const ConvertedSong& c) {
     worst = std::max(worst, c.placed.levels[level].worstErrorMs);
   }
   char text[256];
-  std::snprintf(text, sizeof text, "%g BPM, %d steps to the eighth (#BPM:%s); %d arrows; timing error median "
-                "%.1f ms, mean %.1f ms, worst %.1f ms", MainTempo(c.song), c.placed.subdivision, c.placed.bpmText.c_str(),
+  std::snprintf(text, sizeof text, "%g BPM, %d step%s to the eighth (#BPM:%s); %d arrows; timing error median "
+                "%.1f ms, mean %.1f ms, worst %.1f ms", MainTempo(c.song), c.placed.subdivision,
+                c.placed.subdivision == 1 ? "" : "s", c.placed.bpmText.c_str(),
                 arrows, c.placed.medianErrorMs, c.placed.meanErrorMs, worst);
   return levels + "; " + text;
 }

@@ -1,17 +1,11 @@
 // convert_command.cpp -- `stompara_chart convert`: files and folders in, MSD files out.
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
-#include "chart/msd_format.h"
 #include "convert.h"
+#include "tool_files.h"
 
 namespace fs = std::filesystem;
 
@@ -28,100 +22,9 @@ int Usage(const std::string& why) {
   return kUsageStatus;
 }
 
-struct Options {
-  std::string outDir;
-  std::string audio;
-  bool force = false;
-  PlacementOptions placement;
-  std::vector<std::string> inputs;
-};
-
-bool ParseWhole(const char* text, long low, long high, long& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtol(text, &end, 10);
-  return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
-}
-
-// False with `why` set on bad usage.
-bool ParseOptions(int argc, char** argv, Options& options, std::string& why) {
-  for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool takesValue = arg == "--out" || arg == "--frame-ms" || arg == "--lead-ms" || arg == "--audio";
-    if (takesValue && i + 1 >= argc) {
-      why = arg + " needs a value";
-      return false;
-    }
-    long value = 0;
-    if (arg == "--out") {
-      options.outDir = argv[++i];
-    } else if (arg == "--audio") {
-      options.audio = argv[++i];
-    } else if (arg == "--force") {
-      options.force = true;
-    } else if (arg == "--frame-ms") {
-      if (!ParseWhole(argv[++i], 10, 1000, value)) {
-        why = "--frame-ms takes a whole number of milliseconds from 10 to 1000";
-        return false;
-      }
-      options.placement.frameMs = int32_t(value);
-    } else if (arg == "--lead-ms") {
-      if (!ParseWhole(argv[++i], 0, 60000, value)) {
-        why = "--lead-ms takes a whole number of milliseconds from 0 to 60000";
-        return false;
-      }
-      options.placement.leadMs = double(value);
-    } else if (!arg.empty() && arg[0] == '-') {
-      why = "unknown option " + arg;
-      return false;
-    } else {
-      options.inputs.push_back(arg);
-    }
-  }
-  if (options.inputs.empty()) why = "no file or folder to convert";
-  return !options.inputs.empty();
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool HasExtension(const fs::path& path, std::initializer_list<const char*> extensions) {
-  std::string extension = Lower(path.extension().string());
-  for (const char* wanted : extensions) {
-    if (extension == wanted) return true;
-  }
-  return false;
-}
-
-bool IsSimfile(const fs::path& path) { return HasExtension(path, {".sm", ".dwi"}); }
-
 // The simfiles to convert, folders walked; a song's .dwi is left for its .sm.
-std::vector<fs::path> CollectSimfiles(const Options& options, int& failures) {
-  std::vector<fs::path> found;
-  for (const std::string& input : options.inputs) {
-    std::error_code error;
-    fs::path path(input);
-    if (fs::is_directory(path, error)) {
-      std::vector<fs::path> inFolder;
-      for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
-           !error && it != end; it.increment(error)) {
-        if (it->is_regular_file(error) && IsSimfile(it->path())) inFolder.push_back(it->path());
-      }
-      if (error) {
-        std::fprintf(stderr, "%s: cannot read the folder: %s\n", input.c_str(), error.message().c_str());
-        ++failures;
-      }
-      std::sort(inFolder.begin(), inFolder.end());
-      found.insert(found.end(), inFolder.begin(), inFolder.end());
-    } else if (fs::exists(path, error)) {
-      found.push_back(path);
-    } else {
-      std::fprintf(stderr, "%s: cannot convert: no such file or folder\n", input.c_str());
-      ++failures;
-    }
-  }
+std::vector<fs::path> CollectSimfiles(const ToolOptions& options, int& failures) {
+  std::vector<fs::path> found = CollectFiles(options.inputs, {".sm", ".dwi"}, failures);
   std::vector<fs::path> kept;
   for (const fs::path& file : found) {
     fs::path sm = file;
@@ -140,25 +43,9 @@ std::vector<fs::path> CollectSimfiles(const Options& options, int& failures) {
   return kept;
 }
 
-bool ReadFile(const fs::path& path, std::string& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = std::string("cannot open the file: ") + std::strerror(errno);
-    return false;
-  }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) {
-    error = "cannot read the file";
-    return false;
-  }
-  bytes = content.str();
-  return true;
-}
-
 // The song's audio file name: the option, the simfile's music tag, an audio
 // file beside it (one named like the simfile first), else the simfile's own.
-std::string AudioNameFor(const fs::path& simfile, const Simfile& song, const Options& options) {
+std::string AudioNameFor(const fs::path& simfile, const Simfile& song, const ToolOptions& options) {
   if (!options.audio.empty()) return fs::path(options.audio).filename().string();
   if (!song.music.empty()) {
     std::string music = song.music;
@@ -181,67 +68,17 @@ std::string AudioNameFor(const fs::path& simfile, const Simfile& song, const Opt
   return simfile.filename().string();
 }
 
-// The game's own rule: the title's part up to its first "." and "msd".
-std::string ChartNameFor(const std::string& audioName) {
-  char path[1024];
-  size_t length = buildChartPath("", audioName.c_str(), path, sizeof path);
-  if (length >= sizeof path) return "";
-  return std::string(path + 1);  // without the folder's backslash
-}
-
-bool WriteFile(const fs::path& target, const std::string& bytes, std::string& error) {
-  fs::path temporary = target;
-  temporary += ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = "cannot write " + target.string() + ": " + std::strerror(errno);
-      return false;
-    }
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      error = "cannot write " + target.string();
-      std::remove(temporary.string().c_str());
-      return false;
-    }
-  }
-  std::error_code failure;
-  fs::rename(temporary, target, failure);
-  if (failure) {
-    error = "cannot write " + target.string() + ": " + failure.message();
-    fs::remove(temporary, failure);
-    return false;
-  }
-  return true;
-}
-
 // Converts one simfile; false with `error` set.
-bool ConvertOne(const fs::path& simfile, const Options& options, std::set<fs::path>& written,
+bool ConvertOne(const fs::path& simfile, const ToolOptions& options, std::set<fs::path>& written,
                 std::string& error) {
   std::string bytes;
-  if (!ReadFile(simfile, bytes, error)) return false;
+  if (!ReadWholeFile(simfile, bytes, error)) return false;
   ConvertedSong converted;
   if (!ConvertSimfile(simfile.filename().string(), bytes, options.placement, converted, error)) return false;
+  fs::path target;
   std::string chartName = ChartNameFor(AudioNameFor(simfile, converted.song, options));
-  if (chartName.empty()) {
-    error = "the audio file's name is too long for a chart name";
-    return false;
-  }
-  fs::path folder = options.outDir.empty() ? simfile.parent_path() : fs::path(options.outDir);
-  fs::path target = folder / chartName;
-  std::error_code failure;
-  if (written.count(target)) {
-    error = target.string() + " was already written from another song in this run (songs whose audio "
-            "names agree up to their first \".\" share a chart name)";
-    return false;
-  }
-  if (!options.force && fs::exists(target, failure)) {
-    error = target.string() + " exists: pass --force to replace it";
-    return false;
-  }
-  if (!folder.empty()) fs::create_directories(folder, failure);
-  if (!WriteFile(target, converted.msd, error)) return false;
+  if (!ClaimChartPath(options, simfile, chartName, written, target, error)) return false;
+  if (!WriteFileInPlace(target, converted.msd, error)) return false;
   written.insert(target);
   std::printf("%s -> %s: %s\n", simfile.string().c_str(), target.string().c_str(), SummaryOf(converted).c_str());
   for (const std::string& note : converted.notes) std::printf("  note: %s\n", note.c_str());
@@ -251,9 +88,9 @@ bool ConvertOne(const fs::path& simfile, const Options& options, std::set<fs::pa
 }  // namespace
 
 int RunConvert(int argc, char** argv) {
-  Options options;
+  ToolOptions options;
   std::string why;
-  if (!ParseOptions(argc, argv, options, why)) return Usage(why);
+  if (!ParseToolOptions(argc, argv, true, options, why)) return Usage(why);
   int failures = 0;
   std::vector<fs::path> simfiles = CollectSimfiles(options, failures);
   if (!options.audio.empty() && simfiles.size() > 1) return Usage("--audio names the audio of one song only");

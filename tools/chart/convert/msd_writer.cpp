@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "chart_report.h"
+
 namespace {
 
 constexpr size_t kStepsPerLine = 64;
@@ -38,4 +40,13 @@ std::string WriteMsd(const PlacedSteps& placed, const MsdText& text) {
     if (steps.empty()) file += ";\r\n";
   }
   return file;
+}
+
+bool WriteCheckedMsd(const PlacedSteps& placed, const MsdText& text, std::string& msd, std::string& error) {
+  msd = WriteMsd(placed, text);
+  ChartReport report = InspectChart("Song.msd", msd);
+  if (report.warnings.empty() && report.notPlayable.empty()) return true;
+  error = "the chart made would surprise the game: " +
+          (report.warnings.empty() ? report.notPlayable : report.warnings.front().message);
+  return false;
 }

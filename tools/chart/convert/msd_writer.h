@@ -17,3 +17,7 @@ struct MsdText {
 // by CR LF. Text that the game would take for a tag or a step is blanked
 // out of the title, artist and remark.
 std::string WriteMsd(const PlacedSteps& placed, const MsdText& text);
+
+// WriteMsd, then the chart inspector on the result: false with `error` set
+// when the game would find any surprise in it (it never should).
+bool WriteCheckedMsd(const PlacedSteps& placed, const MsdText& text, std::string& msd, std::string& error);
