@@ -79,6 +79,20 @@ TEST(Generate, TempoAndStandardArrowsOnTheClicks) {
   }
 }
 
+TEST(Generate, DriftingTempoFollowedBeatByBeat) {
+  Scratch scratch;
+  BeatTrack track;
+  track.endBpm = 132;  // from 120, evenly over the track
+  track.seconds = 40;
+  std::vector<double> clicks;
+  GeneratedSong song;
+  std::string error;
+  ASSERT_TRUE(GenerateChart(scratch.Write("drift.wav", track, &clicks), PlacementOptions(), song, error)) << error;
+  EXPECT_FALSE(song.grid.steady);
+  ASSERT_GT(song.notes[0].size(), 30u);
+  for (const TimedNote& note : song.notes[0]) EXPECT_LE(NearestDistance(clicks, note.ms), 15.0);
+}
+
 TEST(Generate, QuietPassageAndIntroStayEmpty) {
   Scratch scratch;
   BeatTrack track;

@@ -1,4 +1,4 @@
-// audio_analysis.cpp -- libsndfile in, aubio's onset and tempo detectors over the samples.
+// audio_analysis.cpp -- libsndfile in, aubio's onset detector over the samples.
 #include "audio_analysis.h"
 
 #include <aubio/aubio.h>
@@ -14,21 +14,15 @@ namespace {
 
 constexpr uint_t kOnsetWindow = 1024;
 constexpr uint_t kHop = 256;
-constexpr uint_t kTempoWindow = 1024;
-constexpr uint_t kTempoHop = 512;
 
 // aubio objects, freed however the analysis ends.
 struct Detectors {
   aubio_onset_t* onset = nullptr;
-  aubio_tempo_t* tempo = nullptr;
   fvec_t* hop = nullptr;
-  fvec_t* tempoHop = nullptr;
   fvec_t* found = nullptr;
   ~Detectors() {
     if (onset) del_aubio_onset(onset);
-    if (tempo) del_aubio_tempo(tempo);
     if (hop) del_fvec(hop);
-    if (tempoHop) del_fvec(tempoHop);
     if (found) del_fvec(found);
   }
 };
@@ -41,11 +35,9 @@ bool Analyse(SNDFILE* file, const SF_INFO& info, AudioAnalysis& analysis, std::s
   uint_t rate = uint_t(info.samplerate);
   Detectors d;
   d.onset = new_aubio_onset("energy", kOnsetWindow, kHop, rate);
-  d.tempo = new_aubio_tempo("default", kTempoWindow, kTempoHop, rate);
   d.hop = new_fvec(kHop);
-  d.tempoHop = new_fvec(kTempoHop);
   d.found = new_fvec(1);
-  if (!d.onset || !d.tempo || !d.hop || !d.tempoHop || !d.found) {
+  if (!d.onset || !d.hop || !d.found) {
     error = "the audio analysis could not start";
     return false;
   }
@@ -57,7 +49,6 @@ bool Analyse(SNDFILE* file, const SF_INFO& info, AudioAnalysis& analysis, std::s
   double blockSum = 0;
   size_t blockCount = 0;
   uint64_t total = 0;
-  uint_t tempoFill = 0;
   for (;;) {
     sf_count_t got = sf_readf_float(file, frames.data(), kHop);
     if (got <= 0) break;
@@ -70,7 +61,6 @@ bool Analyse(SNDFILE* file, const SF_INFO& info, AudioAnalysis& analysis, std::s
       }
       if (!std::isfinite(sum)) sum = 0;
       d.hop->data[i] = sum;
-      d.tempoHop->data[tempoFill + i] = sum;
       if (sf_count_t(i) < got) {
         blockSum += double(sum) * sum;
         if (++blockCount == blockSamples) {
@@ -84,12 +74,6 @@ bool Analyse(SNDFILE* file, const SF_INFO& info, AudioAnalysis& analysis, std::s
     aubio_onset_do(d.onset, d.hop, d.found);
     if (d.found->data[0] != 0) {
       analysis.onsets.push_back({aubio_onset_get_last_ms(d.onset), float(aubio_onset_get_descriptor(d.onset))});
-    }
-    tempoFill += kHop;
-    if (tempoFill == kTempoHop) {
-      tempoFill = 0;
-      aubio_tempo_do(d.tempo, d.tempoHop, d.found);
-      if (d.found->data[0] != 0) analysis.beatsMs.push_back(aubio_tempo_get_last_ms(d.tempo));
     }
   }
   if (sf_error(file) != SF_ERR_NO_ERROR && total == 0) {

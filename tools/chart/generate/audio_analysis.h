@@ -1,8 +1,11 @@
 // audio_analysis.h -- what the generator hears in a song: onsets, beats and loudness.
 //
-// Decoding is libsndfile's (WAV, FLAC, Ogg Vorbis, MP3), onset and beat
-// detection aubio's; the song is streamed through both in one pass, so an
-// hour-long file needs no more memory than a short one. Any thread.
+// Decoding is libsndfile's (WAV, FLAC, Ogg Vorbis, MP3), onset detection
+// aubio's; the song is streamed through both in one pass, so an hour-long
+// file needs no more memory than a short one. (aubio's own beat tracker was
+// measured too: on a track whose tempo glides from 120 to 132 BPM it put
+// beats up to 245 ms from the clicks, against 6 ms for the beat grid's own
+// following of the onsets.) Any thread.
 #pragma once
 
 #include <string>
@@ -17,7 +20,6 @@ struct AudioAnalysis {
   double durationMs = 0;
   int sampleRate = 0;
   std::vector<Onset> onsets;
-  std::vector<double> beatsMs;   // aubio's beat tracker
   std::vector<float> loudness;   // RMS level of each kLoudnessBlockMs block
 };
 

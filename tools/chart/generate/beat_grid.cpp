@@ -86,6 +86,42 @@ double StrengthOnGrid(const std::vector<Onset>& onsets, const Line& line, double
   return sum;
 }
 
+// Beats followed one by one where the tempo drifts: from the strongest
+// onset of the music's first bars, each next beat is expected one period
+// on; the strongest onset within a sixth of a beat of that is the beat (else
+// the expected time), and the period follows the beats found.
+std::vector<double> FollowBeats(const std::vector<Onset>& onsets, double period, float floor) {
+  std::vector<double> beats;
+  auto strong = [&](const Onset& o) { return o.strength >= floor; };
+  auto first = std::find_if(onsets.begin(), onsets.end(), strong);
+  if (first == onsets.end()) return beats;
+  auto start = first;
+  for (auto o = first; o != onsets.end() && o->ms < first->ms + 8 * period; ++o) {
+    if (o->strength > start->strength) start = o;
+  }
+  // Back to the music's start, then forward to its end.
+  double beat = start->ms;
+  while (beat - period >= first->ms - period / 4) beat -= period;
+  double last = onsets.back().ms + period / 4;
+  double local = period;
+  for (; beat <= last; beat += local) {
+    double found = beat;
+    float best = floor;
+    auto o = std::lower_bound(onsets.begin(), onsets.end(), beat - period / 6,
+                              [](const Onset& x, double t) { return x.ms < t; });
+    for (; o != onsets.end() && o->ms <= beat + period / 6; ++o) {
+      if (o->strength >= best) {
+        best = o->strength;
+        found = o->ms;
+      }
+    }
+    if (!beats.empty() && found != beat) local = 0.75 * local + 0.25 * (found - beats.back());
+    beats.push_back(found);
+    beat = found;
+  }
+  return beats;
+}
+
 }  // namespace
 
 bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& error) {
@@ -132,7 +168,7 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
     double position = (onset.ms - line.phase) / (line.period / 2);
     if (std::fabs(position - std::round(position)) < 0.25) ++onGrid;
   }
-  grid.steady = onGrid * 10 >= strong * 7 || analysis.beatsMs.size() < kFewestBeats;
+  grid.steady = onGrid * 10 >= strong * 7;
   grid.beatsMs.clear();
   double first = analysis.onsets.front().ms - line.period / 4;
   double last = analysis.onsets.back().ms + line.period / 4;
@@ -142,9 +178,7 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
       grid.beatsMs.push_back(t);
     }
   } else {
-    for (double beat : analysis.beatsMs) {
-      if (beat >= first && beat <= last) grid.beatsMs.push_back(beat);
-    }
+    grid.beatsMs = FollowBeats(analysis.onsets, line.period, floor);
   }
   if (grid.beatsMs.size() < kFewestBeats) {
     error = "no steady beat found: the audio is silent, too short or has no rhythm";

@@ -6,8 +6,8 @@
 // phases an eighth apart; a least-squares line through the onsets on the
 // beats then fixes tempo and phase, so the grid rests on the whole song
 // rather than on any one beat. Where the onsets stray from any one tempo
-// (a live band, a tempo change) the beats are taken as aubio's beat tracker
-// heard them, each at its own time. Plain computation, any thread.
+// (a live band, a tempo change) the beats are followed one by one from
+// onset to onset, each at its own time. Plain computation, any thread.
 #pragma once
 
 #include <string>
@@ -18,7 +18,7 @@
 struct BeatGrid {
   double beatMs = 0;              // one beat at the main tempo
   std::vector<double> beatsMs;    // every beat from the first with music to the last
-  bool steady = true;             // false: the beats follow the tracker, tempo drifts
+  bool steady = true;             // false: the tempo drifts, beats followed one by one
   double bpm() const { return 60000.0 / beatMs; }
 };
 
