@@ -73,7 +73,10 @@ LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
   ++RequestCount(request);
   switch (request) {
     case 104: answer = IsPlayingAnswer(host.playback); break;
-    case 105: answer = PositionAnswer(host.playback, NowMs()); break;
+    case 105:
+      answer = PositionAnswer(host.playback, NowMs());
+      host.lastPosition.store(int32_t(answer));
+      break;
     case 125: answer = host.playback.entry; break;
     case 211:
       name = static_cast<const char*>(EntryName(int64_t(wParam), false));
@@ -169,7 +172,10 @@ void RunAction(const ScenarioAction& action) {
     case ActionKind::Quit: StopSession(); break;
     case ActionKind::Wait: WaitForSessionEnd(); break;
     case ActionKind::Stall: Sleep(DWORD(action.first)); break;  // a host busy elsewhere
-    default: ApplyPlaybackAction(host.playback, action, NowMs()); break;
+    default:
+      PlaySongAudio(action);
+      ApplyPlaybackAction(host.playback, action, NowMs());
+      break;
   }
 }
 

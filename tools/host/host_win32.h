@@ -30,6 +30,8 @@ struct Host {
   std::vector<std::string> ansiNames;
   std::vector<std::wstring> wideNames;
   std::string settingsFolder;  // request 335's answer
+  // Request 105's latest answer, for the autoplayer (any thread reads it).
+  std::atomic<int32_t> lastPosition{0};
 };
 
 extern Host host;
@@ -45,6 +47,18 @@ bool WaitPumping(HANDLE handle, DWORD timeoutMs = INFINITE);
 // Pumps the calling thread's messages for up to `ms` ms (less when one
 // arrives), leaving a quit message queued for the session that owns it.
 void PumpMessagesFor(int64_t ms);
+
+// Autoplay, recording and the song's sound (extras_win32.cpp). The session
+// calls these on its own thread: after Init succeeded, after each Render
+// (with the time since the previous Render's start, in whole ms, measured
+// as the game measures it) and before Quit. PlaySongAudio runs on the main
+// thread with the playback actions.
+void BeginSessionExtras();
+void AfterRender(int32_t intervalMs);
+void EndSessionExtras();
+void PlaySongAudio(const ScenarioAction& action);
+// Saves the game window's client area as a 24-bit BMP; false when it cannot.
+bool SaveClientBmp(HWND window, const char* path, int& width, int& height);
 
 // Visualisation sessions (vis_session_win32.cpp). Main thread only.
 bool SessionRunning();

@@ -192,6 +192,25 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
       scenario.settingsFolder = folder == "none" ? "" : folder;
       continue;
     }
+    if (line.compare(0, 9, "autoplay ") == 0) {
+      // The level is the last word; the chart's path may hold blanks.
+      size_t blank = line.find_last_of(" \t");
+      if (blank <= 9 || !ParseNumber(line.substr(blank + 1), scenario.autoplayLevel) ||
+          scenario.autoplayLevel < 0 || scenario.autoplayLevel > 2) {
+        error = "scenario line " + std::to_string(number) + " 'autoplay' takes a chart file and a level 0, 1 or 2";
+        return false;
+      }
+      scenario.autoplayChart = line.substr(9, blank - 9);
+      continue;
+    }
+    if (line.compare(0, 7, "record ") == 0) {
+      scenario.recordFolder = line.substr(7);
+      continue;
+    }
+    if (line.compare(0, 6, "audio ") == 0) {
+      scenario.audioFile = line.substr(6);
+      continue;
+    }
     if (const HeaderSetting* setting = HeaderSettingNamed(line.substr(0, line.find_first_of(" \t")))) {
       if (!ParseHeaderSetting(*setting, line, number, scenario, error)) return false;
       continue;

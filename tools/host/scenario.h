@@ -61,7 +61,19 @@ struct Scenario {
   // `answerSettingsFolder` is false ("settings-folder none").
   std::string settingsFolder;
   bool answerSettingsFolder = true;
+  // `autoplay CHART LEVEL`: a perfect player presses the keys, following
+  // CHART (the chart file the plug-in plays) at LEVEL; "" for none.
+  std::string autoplayChart;
+  int32_t autoplayLevel = 0;
+  // `record FOLDER`: the game window saved every kRecordFrameMs while the
+  // session runs, as FOLDER\frame00000.bmp, ...; "" for none.
+  std::string recordFolder;
+  // `audio FILE`: a WAV file played from `play` on, as the song's sound; "" for none.
+  std::string audioFile;
 };
+
+// How often `record` saves the game window: 25 frames a second.
+constexpr int32_t kRecordFrameMs = 40;
 
 // Parses a scenario. Returns true and fills `scenario`, or false with
 // `error` naming the line and what is wrong with it. A `keypress` line

@@ -18,6 +18,9 @@ int64_t nextFrameMs;
 
 bool OnMainThread() { return host.scenario.hostThread == kHostThreadMain; }
 
+// When the session's latest Render started (µs), 0 before its first.
+int64_t previousStart;
+
 // Pumps the calling thread's messages until `dueMs` or the session must end.
 // Returns false when it must end: `stop` (null for none) was signalled, or a
 // quit message arrived.
@@ -56,20 +59,27 @@ int CallInit(winampVisModule* module) {
   int result = module->Init(module);
   host.lastInitResult = result;
   WriteJournal(NowMs(), "init", {Field("result", int64_t(result))});
+  previousStart = 0;
+  if (result == 0) BeginSessionExtras();
   return result;
 }
 
-// One Render with its journal line; true while the session goes on (result 0).
+// One Render with its journal line, then the autoplayer and the recording;
+// true while the session goes on (result 0).
 bool CallRender(winampVisModule* module) {
   int64_t before = NowMicros();
   int rendered = module->Render(module);
   int64_t micros = NowMicros() - before;
   WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
+  // The interval as the game measures it: whole ms between Render starts.
+  AfterRender(previousStart == 0 ? 0 : int32_t((before - previousStart) / 1000));
+  previousStart = before;
   return rendered == 0;
 }
 
 // Quit with its journal lines, the second saying how long it took.
 void CallQuit(winampVisModule* module) {
+  EndSessionExtras();
   WriteJournal(NowMs(), "quit-called", {});
   int64_t before = NowMicros();
   module->Quit(module);

@@ -141,13 +141,11 @@ bool GrabClient(HWND window, ClientPicture& picture) {
   return copied;
 }
 
-void CaptureWindow(HWND window, const char* path) {
+bool SaveClientBmp(HWND window, const char* path, int& width, int& height) {
   ClientPicture picture;
-  if (!GrabClient(window, picture)) {
-    WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(0))});
-    return;
-  }
-  int width = picture.width, height = picture.height;
+  if (!GrabClient(window, picture)) return false;
+  width = picture.width;
+  height = picture.height;
   BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
   DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
   info.biSizeImage = rowBytes * DWORD(height);
@@ -166,6 +164,12 @@ void CaptureWindow(HWND window, const char* path) {
             std::fwrite(rows.data(), rows.size(), 1, out) == 1;
     saved = std::fclose(out) == 0 && saved;
   }
+  return saved;
+}
+
+void CaptureWindow(HWND window, const char* path) {
+  int width = 0, height = 0;
+  bool saved = SaveClientBmp(window, path, width, height);
   WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(saved)),
                                     Field("width", int64_t(width)), Field("height", int64_t(height))});
 }

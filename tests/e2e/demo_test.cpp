@@ -1,0 +1,107 @@
+// demo_test.cpp -- the demo songs played to the end by the harness's autoplayer.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/host_support.h"
+
+namespace {
+
+const char* const kSongs[] = {"Neon Stairs", "Paper Lanterns", "Afterburner"};
+constexpr int kSongMs = 75000;  // demo/songs.txt: every demo song lasts 75 s
+
+std::string DemoCharts() { return STOMPARA_SOURCE_DIR "/demo/charts"; }
+
+// Arrows the chart inspector lists for `level` of `song`'s chart.
+int InspectorArrows(const std::string& song, int level) {
+  std::string command = std::string(STOMPARA_NATIVE_BUILD) + "/tools/chart/stompara_chart --timeline " +
+                        std::to_string(level) + " '" + DemoCharts() + "/" + song + ".msd'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  std::string text;
+  char chunk[4096];
+  size_t got = 0;
+  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) text.append(chunk, got);
+  if (pclose(pipe) != 0) return -1;
+  std::istringstream words(text);
+  int arrows = 0;
+  for (std::string word; words >> word;) arrows += word == "left" || word == "down" || word == "up" || word == "right";
+  return arrows;
+}
+
+// The banner for `combo` drawn over the background by the game's own code.
+Picture ReferenceBanner(const std::string& folder, int combo) {
+  std::string out = folder + "/reference.bmp";
+  std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +
+                        WindowsPath(folder) + "\\vis_stompara.dll' " + std::to_string(combo) + " '" +
+                        WindowsPath(out) + "' >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return ReadBmp(out);
+}
+
+// Pixels below the target row where two captures differ; -1 when either is no capture.
+int DifferingBelowTargets(const Picture& a, const Picture& b) {
+  if (a.width != 288 || b.width != 288 || a.height != 310 || b.height != 310) return -1;
+  int count = 0;
+  for (int y = 49; y < 310; ++y)
+    for (int x = 0; x < 288; ++x) count += a.at(x, y) != b.at(x, y);
+  return count;
+}
+
+struct DemoRun {
+  std::string folder;
+  HostRun run;
+};
+
+// Plays `song` at `level` to its end, the autoplayer pressing the keys
+// unless `autoplay` is off; captures the window once the last arrow is gone.
+DemoRun PlaySong(const std::string& song, int level, bool autoplay, int untilMs = kSongMs + 3500) {
+  DemoRun demo;
+  demo.folder = MakePluginFolder("demo-" + std::to_string(level) + "-" + song.substr(0, song.find(' ')) +
+                                 (autoplay ? "" : "-idle"));
+  WriteFile(demo.folder + "/plugin.ini", "[Stompara for Winamp]\r\nMSD_PATH=" + WindowsPath(DemoCharts()) +
+                                             "\r\nLEVEL=" + std::to_string(level) +
+                                             "\r\nSHOW_FLAME=0\r\nWRITE_LOG=0\r\n");
+  std::string scenario = "frame-ms 25\nplaylist C:\\Music\\" + song + ".wav\n";
+  if (autoplay) scenario += "autoplay " + WindowsPath(DemoCharts()) + "\\" + song + ".msd " + std::to_string(level) + "\n";
+  scenario += "0 play\n" + std::to_string(untilMs) + " capture end.bmp\n" + std::to_string(untilMs + 100) + " quit\n";
+  demo.run = RunHost(demo.folder, scenario);
+  return demo;
+}
+
+TEST(Demo, AutoplayHitsEveryArrowOfEverySongAndLevel) {
+  // The nine plays, and one of the first song with nobody playing, run side
+  // by side: each takes the song's 75 s.
+  std::vector<std::future<DemoRun>> plays;
+  for (const char* song : kSongs)
+    for (int level = 0; level < 3; ++level)
+      plays.push_back(std::async(std::launch::async, PlaySong, std::string(song), level, true, kSongMs + 3500));
+  std::future<DemoRun> idle = std::async(std::launch::async, PlaySong, std::string(kSongs[0]), 0, false,
+                                         kSongMs + 3500);
+  size_t next = 0;
+  for (const char* song : kSongs) {
+    for (int level = 0; level < 3; ++level) {
+      DemoRun demo = plays[next++].get();
+      std::string name = std::string(song) + " level " + std::to_string(level);
+      ASSERT_EQ(demo.run.exitCode, 0) << name << ": " << demo.run.stderrText;
+      int arrows = InspectorArrows(song, level);
+      std::vector<JournalEvent> ended = EventsNamed(demo.run, "autoplay-end");
+      ASSERT_EQ(ended.size(), 1u) << name;
+      EXPECT_EQ(ended[0]["arrows"], std::to_string(arrows)) << name;
+      EXPECT_EQ(int(EventsNamed(demo.run, "autoplay-press").size()), arrows) << name;
+      // "GREAT!!" and "N COMBO" for N the arrows of the chart, drawn as the game draws them.
+      EXPECT_EQ(DifferingBelowTargets(ReadBmp(demo.folder + "/end.bmp"), ReferenceBanner(demo.folder, arrows)), 0)
+          << name;
+    }
+  }
+  // With nobody playing, every arrow is missed: the last banner is "MISS!".
+  DemoRun missed = idle.get();
+  ASSERT_EQ(missed.run.exitCode, 0) << missed.run.stderrText;
+  EXPECT_TRUE(EventsNamed(missed.run, "autoplay-press").empty());
+  EXPECT_EQ(DifferingBelowTargets(ReadBmp(missed.folder + "/end.bmp"), ReferenceBanner(missed.folder, -1)), 0);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// extras_win32.cpp -- the harness's autoplayer, frame recording and the song's sound.
+#include "host_win32.h"  // windows.h, before mmsystem.h
+
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "autoplay.h"
+#include "journal.h"
+
+namespace {
+
+// Session-thread state: one session at a time.
+AutoPlayer player;
+bool autoplaying;
+int64_t recordStartMs;
+int32_t recordedFrames;
+char lastRecordedFrame[MAX_PATH];
+
+constexpr UINT kLaneKeys[4] = {VK_LEFT, VK_DOWN, VK_UP, VK_RIGHT};
+
+void PressLanes(uint8_t lanes) {
+  HWND game = FindGameWindow();
+  for (int n = 0; n < 4; ++n) {
+    if (!(lanes & (1u << n)) || game == nullptr) continue;
+    ScenarioAction key;
+    key.first = int32_t(kLaneKeys[n]);
+    key.kind = ActionKind::KeyDown;
+    PostMessageA(game, WM_KEYDOWN, kLaneKeys[n], LPARAM(KeyMessageData(key.first, key.kind) & 0xFFFFFFFFll));
+    key.kind = ActionKind::KeyUp;
+    PostMessageA(game, WM_KEYUP, kLaneKeys[n], LPARAM(KeyMessageData(key.first, key.kind) & 0xFFFFFFFFll));
+    WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
+  }
+}
+
+// Saves the frames due by now; frames a slow Render skipped repeat the
+// last one, so the recording keeps the song's pace.
+void RecordFrames() {
+  int32_t due = int32_t((NowMs() - recordStartMs) / kRecordFrameMs);
+  HWND game = FindGameWindow();
+  while (recordedFrames <= due && game != nullptr) {
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s\\frame%05d.bmp", host.scenario.recordFolder.c_str(), int(recordedFrames));
+    int width = 0, height = 0;
+    if (recordedFrames == due || lastRecordedFrame[0] == '\0') {
+      if (!SaveClientBmp(game, path, width, height)) return;
+      std::snprintf(lastRecordedFrame, sizeof lastRecordedFrame, "%s", path);
+    } else if (!CopyFileA(lastRecordedFrame, path, FALSE)) {
+      return;
+    }
+    ++recordedFrames;
+  }
+}
+
+}  // namespace
+
+void BeginSessionExtras() {
+  autoplaying = false;
+  const Scenario& scenario = host.scenario;
+  if (!scenario.autoplayChart.empty()) {
+    std::ifstream in(scenario.autoplayChart, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    std::string error = in ? "" : "cannot read " + scenario.autoplayChart;
+    autoplaying = error.empty() && player.Load(bytes.str(), scenario.autoplayLevel, error);
+    WriteJournal(NowMs(), "autoplay", {Field("chart", scenario.autoplayChart.c_str()),
+                                       Field("level", int64_t(scenario.autoplayLevel)),
+                                       Field("error", error.empty() ? nullptr : error.c_str())});
+  }
+  recordStartMs = NowMs();
+  recordedFrames = 0;
+  lastRecordedFrame[0] = '\0';
+}
+
+void AfterRender(int32_t intervalMs) {
+  if (autoplaying) PressLanes(player.Frame(host.lastPosition.load(), intervalMs));
+  if (!host.scenario.recordFolder.empty()) RecordFrames();
+}
+
+void EndSessionExtras() {
+  if (autoplaying) WriteJournal(NowMs(), "autoplay-end", {Field("arrows", int64_t(player.arrowsSpawned()))});
+  if (!host.scenario.recordFolder.empty()) {
+    WriteJournal(NowMs(), "recorded", {Field("frames", int64_t(recordedFrames))});
+  }
+}
+
+void PlaySongAudio(const ScenarioAction& action) {
+  const std::string& file = host.scenario.audioFile;
+  if (file.empty()) return;
+  bool starts = action.kind == ActionKind::Play && host.playback.state == PlayState::Stopped;
+  bool ends = action.kind == ActionKind::Stop || action.kind == ActionKind::Pause;
+  if (!starts && !ends) return;
+  // Without a sound device PlaySound fails and the song runs silently.
+  BOOL ok = starts ? PlaySoundA(file.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT)
+                   : PlaySoundA(nullptr, nullptr, 0);
+  WriteJournal(NowMs(), "audio", {Field("playing", int64_t(starts)), Field("ok", int64_t(ok != FALSE))});
+}
