@@ -75,3 +75,5 @@ foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
   add_test(NAME fuzz_${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh ${name} 20)
 endforeach()
+
+add_test(NAME package COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_package.sh ${CMAKE_SOURCE_DIR})

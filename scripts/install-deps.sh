@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # install-deps.sh -- install what building and testing Stompara needs (Debian 12, as root).
+#
+# Usage: scripts/install-deps.sh [--demo]   (--demo: also what the demo needs)
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev pkg-config  # native build and unit tests
@@ -8,7 +10,10 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
   wine64 fonts-wine xvfb xauth                     # running the 64-bit twin
   debootstrap                                      # the Debian 13 root that runs the 32-bit DLL
+  zip unzip                                        # the release package
 )
+# The demo (scripts/demo.sh) also makes videos.
+[ "${1:-}" = --demo ] && packages+=(ffmpeg)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")

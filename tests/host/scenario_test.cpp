@@ -96,6 +96,21 @@ TEST(Scenario, FrameMsIsAHeaderLineFromOneToOneThousand) {
   EXPECT_EQ(error, "scenario line 1 'box-ms' needs a whole number of ms from 0 to 60000");
 }
 
+TEST(Scenario, AutoplayRecordAndAudioAreHeaderLines) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("autoplay Z:\\demo\\Neon Stairs.msd 2\nrecord C:\\frames\naudio C:\\a b.wav\n",
+                            scenario, error)) << error;
+  EXPECT_EQ(scenario.autoplayChart, "Z:\\demo\\Neon Stairs.msd");
+  EXPECT_EQ(scenario.autoplayLevel, 2);
+  EXPECT_EQ(scenario.recordFolder, "C:\\frames");
+  EXPECT_EQ(scenario.audioFile, "C:\\a b.wav");
+  for (const char* bad : {"autoplay Song.msd 3\n", "autoplay Song.msd\n", "autoplay 1\n"}) {
+    EXPECT_FALSE(ParseScenario(bad, scenario, error)) << bad;
+    EXPECT_NE(error.find("'autoplay' takes a chart file and a level"), std::string::npos) << error;
+  }
+}
+
 TEST(Scenario, HostThreadIsAHeaderLineAndStallTakesItsMs) {
   const std::pair<const char*, int32_t> threads[] = {
       {"0 play\n", kHostThreadVis},

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# package.sh -- the release zip: both DLLs, the demo charts, the chart tool for Windows, the install text.
+#
+# Usage: scripts/package.sh
+# Builds the Windows builds when they are missing, then writes
+# dist/stompara-VERSION.zip (VERSION from res/version.h) and prints its path.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+version=$(sed -n 's/^#define STOMPARA_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+for width in win32 win64; do
+  if [ ! -f "$root/build/$width/vis_stompara.dll" ] || [ ! -f "$root/build/$width/stompara_chart.exe" ]; then
+    toolchain=$root/cmake/mingw-$([ $width = win32 ] && echo i686 || echo x86_64).cmake
+    cmake -S "$root" -B "$root/build/$width" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+    cmake --build "$root/build/$width" -j "$(nproc)" --target vis_stompara stompara_chart >/dev/null
+  fi
+done
+name=stompara-$version
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/$name/64-bit" "$stage/$name/charts"
+cp "$root/build/win32/vis_stompara.dll" "$root/build/win32/stompara_chart.exe" "$stage/$name/"
+cp "$root/build/win64/vis_stompara.dll" "$stage/$name/64-bit/"
+cp "$root"/demo/charts/*.msd "$stage/$name/charts/"
+# Windows line ends for the text a Windows user opens.
+sed "s/@VERSION@/$version/; s/\$/\r/" "$root/res/INSTALL.txt" > "$stage/$name/INSTALL.txt"
+mkdir -p "$root/dist"
+rm -f "$root/dist/$name.zip"
+(cd "$stage" && zip -qr -X "$root/dist/$name.zip" "$name")
+echo "$root/dist/$name.zip"

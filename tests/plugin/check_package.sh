@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# check_package.sh -- the release zip holds what a player installs, and nothing it cannot run.
+#
+# Usage: check_package.sh ROOT
+# Makes the package with scripts/package.sh, unpacks it and checks its files,
+# both DLLs (format, single export, Windows-only imports, version) and the
+# chart tool's imports.
+set -u
+root=$1
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+zip=$("$root/scripts/package.sh") || { echo "FAIL: scripts/package.sh failed"; exit 1; }
+version=$(sed -n 's/^#define STOMPARA_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+[ "$(basename "$zip")" = "stompara-$version.zip" ] || fail "package is named $(basename "$zip")"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+unzip -q "$zip" -d "$out" || { echo "FAIL: cannot unzip $zip"; exit 1; }
+top=$out/stompara-$version
+
+expected=$(printf '%s\n' 64-bit/vis_stompara.dll INSTALL.txt "charts/Afterburner.msd" "charts/Neon Stairs.msd" \
+  "charts/Paper Lanterns.msd" stompara_chart.exe vis_stompara.dll)
+found=$(cd "$top" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+[ "$found" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "files are: $(echo $found)"
+
+"$root/tests/plugin/check_dll.sh" "$top/vis_stompara.dll" PE32 || failed=1
+"$root/tests/plugin/check_dll.sh" "$top/64-bit/vis_stompara.dll" PE32+ || failed=1
+for dll in "$top/vis_stompara.dll" "$top/64-bit/vis_stompara.dll"; do
+  strings -el "$dll" | grep -qx "$version" || fail "$dll has no version $version"
+done
+
+allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|msvcrt)\.dll$'
+for name in $(objdump -p "$top/stompara_chart.exe" | sed -n 's/^\tDLL Name: //p'); do
+  grep -Eiq "$allowed" <<<"$name" || fail "stompara_chart.exe imports from $name, which Windows does not ship"
+done
+objdump -p "$top/stompara_chart.exe" | grep -q 'PE32$' || fail "stompara_chart.exe is not 32-bit"
+grep -q $'vis_stompara.dll into Winamp\'s Plugins folder\r$' "$top/INSTALL.txt" || fail "INSTALL.txt lacks the install step"
+for chart in "$top"/charts/*.msd; do
+  "$root/build/native/tools/chart/stompara_chart" "$chart" >/dev/null || fail "$chart has warnings"
+done
+[ $failed = 0 ] && echo "ok: $zip"
+exit $failed
