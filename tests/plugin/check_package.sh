@@ -32,7 +32,7 @@ allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|msvcrt
 for name in $(objdump -p "$top/stompara_chart.exe" | sed -n 's/^\tDLL Name: //p'); do
   grep -Eiq "$allowed" <<<"$name" || fail "stompara_chart.exe imports from $name, which Windows does not ship"
 done
-objdump -p "$top/stompara_chart.exe" | grep -q 'PE32$' || fail "stompara_chart.exe is not 32-bit"
+objdump -p "$top/stompara_chart.exe" | grep -q '^Magic.*(PE32)$' || fail "stompara_chart.exe is not 32-bit"
 grep -q $'vis_stompara.dll into Winamp\'s Plugins folder\r$' "$top/INSTALL.txt" || fail "INSTALL.txt lacks the install step"
 for chart in "$top"/charts/*.msd; do
   "$root/build/native/tools/chart/stompara_chart" "$chart" >/dev/null || fail "$chart has warnings"

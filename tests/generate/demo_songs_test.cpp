@@ -1,0 +1,70 @@
+// demo_songs_test.cpp -- the demo charts bring their arrows to the target row on the demo audio's beat.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "chart_report.h"
+#include "step_placement.h"
+#include "synth.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+TEST(DemoSongs, ArrowsReachTheTargetRowOnTheAudiosBeat) {
+  std::istringstream songs(ReadText(STOMPARA_SOURCE_DIR "/demo/songs.txt"));
+  int tested = 0;
+  for (std::string line; std::getline(songs, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string name;
+    BeatTrack track;
+    std::getline(fields, name, '\t');
+    fields >> track.bpm >> track.firstBeatMs >> track.seconds;
+    track.sampleRate = 8000;  // the beat times do not depend on it
+    std::vector<double> beats;
+    SynthesizeBeat(track, &beats);
+    // The audio's sixteenth notes: every note of the chart stands for one.
+    std::vector<double> grid;
+    for (size_t b = 0; b + 1 < beats.size(); ++b)
+      for (int part = 0; part < 4; ++part) grid.push_back(beats[b] + part * (beats[b + 1] - beats[b]) / 4);
+    grid.push_back(beats.back());
+    ChartReport chart = InspectChart(name + ".msd", ReadText(STOMPARA_SOURCE_DIR "/demo/charts/" + name + ".msd"));
+    ASSERT_EQ(ChartExitStatus(chart), 0) << name;
+    double stepMs = double(chart.msPerStep) * 220.0 / 221.0;
+    for (int level = 0; level < 3; ++level) {
+      std::vector<double> offsets;
+      const std::string& steps = chart.levels[level].steps;
+      for (size_t i = 0; i < steps.size(); ++i) {
+        if (LanesOf(steps[i]).empty()) continue;
+        // Due at the first position that reaches step i + 1, on the target
+        // row the lead later (the rise at the player's 25 ms frames).
+        double arrival = double(StepDueAt(int32_t(i + 1), chart.msPerStep)) + LeadFor(25);
+        auto after = std::lower_bound(grid.begin(), grid.end(), arrival);
+        double offset = after == grid.end() ? 1e9 : *after - arrival;
+        if (after != grid.begin() && arrival - *(after - 1) < std::fabs(offset)) offset = *(after - 1) - arrival;
+        offsets.push_back(offset);
+      }
+      ASSERT_FALSE(offsets.empty()) << name;
+      std::vector<double> sizes;
+      for (double o : offsets) sizes.push_back(std::fabs(o));
+      std::sort(sizes.begin(), sizes.end());
+      EXPECT_LE(sizes.back(), stepMs / 2 + 1) << name << " level " << level;
+      EXPECT_LT(sizes[sizes.size() / 2], 15.0) << name << " level " << level;
+      ++tested;
+    }
+  }
+  EXPECT_EQ(tested, 9);
+}
+
+}  // namespace
