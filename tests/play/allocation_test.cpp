@@ -1,0 +1,52 @@
+// allocation_test.cpp -- a frame of play allocates nothing: 1000 frames, not one call to operator new.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "play/key_input.h"
+#include "play/play_test_support.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+// Every allocation of this test program passes here and is counted. (GCC
+// cannot see that these deletes pair with this new.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+TEST(Allocation, AThousandFramesOfPlayAllocateNothing) {
+  ResetPlayField();
+  std::snprintf(MSD_PATH, sizeof MSD_PATH, "C:\\charts");
+  fake.files["C:\\charts\\Song.msd"] = "#BPM:300;\r\n#SINGLE:BASIC:3:\r\n" + std::string(2000, 'B') + ";\r\n";
+  fake.fileNames[0] = "C:\\music\\Song.mp3";
+  // The fake records what the game asks and draws: room made beforehand.
+  fake.draws.reserve(200000);
+  fake.requests.reserve(20000);
+  frameInterval = 25;
+  fake.position = 1;
+  PlayFrame();  // loads the chart: the one allocation of a song
+  long before = allocations.load();
+  for (int frame = 0; frame < 1000; ++frame) {
+    fake.position = 25 * frame + 50;
+    PlayFrame();
+    if (frame % 3 == 0) OnGameKey(kKeyDownMessage, gameKeys[frame % 4], 0);
+  }
+  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_NE(combo, 0);  // the frames did play: arrows spawned and were judged
+}
+
+}  // namespace
