@@ -166,6 +166,7 @@ void RunAction(const ScenarioAction& action) {
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     case ActionKind::Probe: ProbeGameWindow(); break;
+    case ActionKind::Resources: JournalResources(); break;
     case ActionKind::Paint: if (game) InvalidateRect(game, nullptr, FALSE); break;
     case ActionKind::Close: if (game) PostMessageA(game, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case ActionKind::Init: StartSession(); break;

@@ -98,6 +98,9 @@ bool IsMessageBox(HWND dialog);
 const char* OwnerName(HWND owner);
 // Journals the game window's place, size, client size, styles and owner.
 void ProbeGameWindow();
+// Journals `resources`: the process's GDI and USER objects, handles and
+// private bytes, to see that sessions leave nothing behind.
+void JournalResources();
 // A window's client area as read from the screen: 0x00RRGGBB values, bottom
 // row first (as a BMP stores them). False (and nothing filled) when the
 // window is gone or has no client area.

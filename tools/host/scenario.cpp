@@ -17,6 +17,7 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"keyup", ActionKind::KeyUp},     {"config", ActionKind::Config},
       {"capture", ActionKind::Capture}, {"move", ActionKind::Move},
       {"probe", ActionKind::Probe},     {"paint", ActionKind::Paint},
+      {"resources", ActionKind::Resources},
       {"close", ActionKind::Close},     {"init", ActionKind::Init},
       {"quit", ActionKind::Quit},       {"wait", ActionKind::Wait},
       {"stall", ActionKind::Stall},

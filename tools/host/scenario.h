@@ -18,6 +18,7 @@ enum class ActionKind {
   DialogClick, DialogEscape, DialogHover,     // the configuration dialog, as a user
   DialogLeave, DialogProbe, DialogBrowse,     // handles it (`dialog VERB ...`)
   CaptureDialog,
+  Resources,                                  // journal the process's objects and memory
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "host_win32.h"
+#include "host_win32.h"  // windows.h, before psapi.h
+
+#include <psapi.h>
+
 #include "journal.h"
 
 namespace {
@@ -172,4 +175,19 @@ void CaptureWindow(HWND window, const char* path) {
   bool saved = SaveClientBmp(window, path, width, height);
   WriteJournal(NowMs(), "capture", {Field("file", path), Field("ok", int64_t(saved)),
                                     Field("width", int64_t(width)), Field("height", int64_t(height))});
+}
+
+void JournalResources() {
+  HANDLE process = GetCurrentProcess();
+  DWORD handles = 0;
+  GetProcessHandleCount(process, &handles);
+  PROCESS_MEMORY_COUNTERS_EX memory = {};
+  memory.cb = sizeof memory;
+  K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+  WriteJournal(NowMs(), "resources", {Field("gdi", int64_t(GetGuiResources(process, GR_GDIOBJECTS))),
+                                      Field("user", int64_t(GetGuiResources(process, GR_USEROBJECTS))),
+                                      Field("handles", int64_t(handles)),
+                                      Field("privateBytes", int64_t(memory.PrivateUsage)),
+                                      Field("workingSet", int64_t(memory.WorkingSetSize)),
+                                      Field("pagefile", int64_t(memory.PagefileUsage))});
 }
