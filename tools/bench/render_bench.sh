@@ -13,28 +13,29 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 frames=${1:-2000}
 cmake --build "$root/build/win64" --target vis_stompara stompara_host >/dev/null
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+[ -n "${KEEP:-}" ] && echo "work folder: $work"
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 winpath() { "$root/scripts/wine-run.sh" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 # 400 BPM (75 ms steps), left+right then down+up: an arrow every 150 ms in
 # every lane, each in flight 3.4 s at 10 ms frames: the rings stay full.
 steps=$(printf 'BA%.0s' $(seq 1 2000))
 printf '#BPM:400;\r\n#SINGLE:BASIC:9:\r\n%s;\r\n' "$steps" > "$work/Dense.msd"
 end=$((4000 + frames * 10 + 500))
-run() {  # name, SHOW_FLAME, scenario lines
+run() {  # name, SHOW_FLAME, scenario lines (one argument each)
   local name=$1 flame=$2
   mkdir -p "$work/$name"
   cp "$root/build/win64/vis_stompara.dll" "$work/$name/"
   printf '[Stompara for Winamp]\r\nWRITE_LOG=0\r\nMSD_PATH=%s\r\nSHOW_FLAME=%s\r\nLEVEL=0\r\n' \
     "$(winpath "$work")" "$flame" > "$work/$name/plugin.ini"
-  printf 'frame-ms 10\n%b%s quit\n' "$3" "$end" > "$work/$name/scenario"
+  { echo "frame-ms 10"; [ $# -gt 2 ] && printf '%s\n' "${@:3}"; echo "$end quit"; } > "$work/$name/scenario"
   (cd "$work/$name" && "$root/scripts/wine-run.sh" "$root/build/win64/stompara_host.exe" \
     --journal journal.jsonl vis_stompara.dll scenario >/dev/null 2>&1)
   # Render times after the warm-up, sorted.
   sed -n 's/^{"t":\([0-9]*\),"event":"render","result":0,"us":\([0-9]*\)}$/\1 \2/p' "$work/$name/journal.jsonl" |
     awk -v from=4000 -v n="$frames" '$1 >= from && count < n { print $2; count++ }' | sort -n > "$work/$name.us"
 }
-run background 0 ""
-run full 1 "playlist C:\\\\Music\\\\Dense.mp3\nautoplay $(winpath "$work/Dense.msd") 0\n0 play\n"
+run background 0
+run full 1 'playlist C:\Music\Dense.mp3' "autoplay $(winpath "$work/Dense.msd") 0" "0 play"
 stat() {  # file -> "median p99"
   awk '{ v[NR] = $1 } END { printf "%d %d", v[int(NR * 0.5) + 1], v[int(NR * 0.99) + 1] }' "$1"
 }
