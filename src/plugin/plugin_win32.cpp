@@ -71,7 +71,12 @@ int __cdecl Init(winampVisModule* module) {
     return 1;
   }
   WriteLogLine("Event log started.");
-  if (!CreateGameWindow(module)) return 1;
+  if (!CreateGameWindow(module)) {
+    // The host calls no Quit after a failed Init: let go of the log here,
+    // or the file stays open for as long as the host runs.
+    CloseLog();
+    return 1;
+  }
 
   MakeBackBuffer(gameWindow);
   MakeSpriteSheets();

@@ -109,6 +109,14 @@ TEST(Scenario, AutoplayRecordAndAudioAreHeaderLines) {
     EXPECT_FALSE(ParseScenario(bad, scenario, error)) << bad;
     EXPECT_NE(error.find("'autoplay' takes a chart file and a level"), std::string::npos) << error;
   }
+  ASSERT_TRUE(ParseScenario("fault CreateThread\nfault ReadFile 3\n5 unfault\n", scenario, error)) << error;
+  ASSERT_EQ(scenario.faults.size(), 2u);
+  EXPECT_EQ(scenario.faults[1].name, "ReadFile");
+  EXPECT_EQ(scenario.faults[1].failFrom, 3);
+  EXPECT_EQ(scenario.actions.at(0).kind, ActionKind::Unfault);
+  for (const char* bad : {"fault malloc\n", "fault ReadFile 0\n", "fault ReadFile 2 3\n"}) {
+    EXPECT_FALSE(ParseScenario(bad, scenario, error)) << bad;
+  }
 }
 
 TEST(Scenario, HostThreadIsAHeaderLineAndStallTakesItsMs) {

@@ -167,6 +167,7 @@ void RunAction(const ScenarioAction& action) {
       break;
     case ActionKind::Probe: ProbeGameWindow(); break;
     case ActionKind::Resources: JournalResources(); break;
+    case ActionKind::Unfault: ClearFaults(); break;
     case ActionKind::Paint: if (game) InvalidateRect(game, nullptr, FALSE); break;
     case ActionKind::Close: if (game) PostMessageA(game, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     case ActionKind::Init: StartSession(); break;
@@ -273,6 +274,7 @@ int main(int argc, char** argv) {
   if (host.plugin == nullptr)
     return Fail(2, std::string("cannot load plug-in ") + pluginPath + " (error " +
                        std::to_string(GetLastError()) + ")");
+  InstallFaults(host.plugin);
   auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
       reinterpret_cast<void*>(GetProcAddress(host.plugin, "winampVisGetHeader")));
   if (getHeader == nullptr)

@@ -98,6 +98,13 @@ bool IsMessageBox(HWND dialog);
 const char* OwnerName(HWND owner);
 // Journals the game window's place, size, client size, styles and owner.
 void ProbeGameWindow();
+// Patches the plug-in's imports for the scenario's `fault` lines (right
+// after it is loaded), and lets every call through again (`unfault`).
+// faults_win32.cpp.
+void InstallFaults(HMODULE plugin);
+void ClearFaults();
+// GDI objects and kernel handles the plug-in made and has not freed.
+void HeldObjects(int64_t& gdi, int64_t& handles);
 // Journals `resources`: the process's GDI and USER objects, handles and
 // private bytes, to see that sessions leave nothing behind.
 void JournalResources();

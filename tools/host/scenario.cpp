@@ -17,7 +17,7 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"keyup", ActionKind::KeyUp},     {"config", ActionKind::Config},
       {"capture", ActionKind::Capture}, {"move", ActionKind::Move},
       {"probe", ActionKind::Probe},     {"paint", ActionKind::Paint},
-      {"resources", ActionKind::Resources},
+      {"resources", ActionKind::Resources}, {"unfault", ActionKind::Unfault},
       {"close", ActionKind::Close},     {"init", ActionKind::Init},
       {"quit", ActionKind::Quit},       {"wait", ActionKind::Wait},
       {"stall", ActionKind::Stall},
@@ -202,6 +202,21 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
         return false;
       }
       scenario.autoplayChart = line.substr(9, blank - 9);
+      continue;
+    }
+    if (line.compare(0, 6, "fault ") == 0) {
+      std::istringstream words(line.substr(6));
+      ScenarioFault fault;
+      std::string from, extra;
+      words >> fault.name >> from >> extra;
+      bool known = false;
+      for (const char* name : kFaultNames) known = known || fault.name == name;
+      if (!known || !extra.empty() || (!from.empty() && (!ParseNumber(from, fault.failFrom) || fault.failFrom < 1))) {
+        error = "scenario line " + std::to_string(number) + " 'fault' takes a Windows function it knows and a "
+                "call number from 1";
+        return false;
+      }
+      scenario.faults.push_back(fault);
       continue;
     }
     if (line.compare(0, 7, "record ") == 0) {

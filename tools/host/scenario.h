@@ -19,6 +19,20 @@ enum class ActionKind {
   DialogLeave, DialogProbe, DialogBrowse,     // handles it (`dialog VERB ...`)
   CaptureDialog,
   Resources,                                  // journal the process's objects and memory
+  Unfault,                                    // Windows calls succeed again
+};
+
+// `fault NAME [N]`: the plug-in's calls of NAME fail from the Nth on.
+struct ScenarioFault {
+  std::string name;
+  int32_t failFrom = 1;
+};
+// The Windows functions `fault` can make fail.
+constexpr const char* kFaultNames[] = {
+    "CreateCompatibleDC", "CreateCompatibleBitmap", "CreateDIBSection", "CreateFontIndirectA",
+    "LoadBitmapA",        "LoadImageA",             "CreateWindowExA",  "CreateThread",
+    "CreateFileA",        "ReadFile",               "WriteFile",        "WritePrivateProfileStringA",
+    "GlobalAlloc",
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
@@ -71,6 +85,7 @@ struct Scenario {
   std::string recordFolder;
   // `audio FILE`: a WAV file played from `play` on, as the song's sound; "" for none.
   std::string audioFile;
+  std::vector<ScenarioFault> faults;
 };
 
 // How often `record` saves the game window: 25 frames a second.

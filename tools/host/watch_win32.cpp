@@ -184,7 +184,10 @@ void JournalResources() {
   PROCESS_MEMORY_COUNTERS_EX memory = {};
   memory.cb = sizeof memory;
   K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  WriteJournal(NowMs(), "resources", {Field("gdi", int64_t(GetGuiResources(process, GR_GDIOBJECTS))),
+  int64_t heldGdi = 0, heldHandles = 0;
+  HeldObjects(heldGdi, heldHandles);
+  WriteJournal(NowMs(), "resources", {Field("heldGdi", heldGdi), Field("heldHandles", heldHandles),
+                                      Field("gdi", int64_t(GetGuiResources(process, GR_GDIOBJECTS))),
                                       Field("user", int64_t(GetGuiResources(process, GR_USEROBJECTS))),
                                       Field("handles", int64_t(handles)),
                                       Field("privateBytes", int64_t(memory.PrivateUsage)),
