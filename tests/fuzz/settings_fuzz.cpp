@@ -1,0 +1,61 @@
+// settings_fuzz.cpp -- libFuzzer target: any values in plugin.ini, as the game then uses them.
+//
+// The settings file is the user's to edit: LEVEL is used as read, MSD_PATH
+// may hold any 259 bytes, and the song's title any name. Input: LEVEL (4
+// bytes), SHOW_FLAME (4), the length of MSD_PATH (1), then MSD_PATH and
+// the title. The chart path is built and opened, the chart played at a few
+// positions: nothing may read or write outside its buffers.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "chart/chart_loader.h"
+#include "chart/msd_format.h"
+#include "chart/step_clock.h"
+#include "fakes/platform_fake.h"
+#include "flame/flame_shared.h"
+#include "plugin/settings.h"
+
+namespace {
+
+void Check(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 9) return 0;
+  ReleaseStepChart();
+  FakePlatform_Reset();
+  InitStepChart();
+  lastStep = -1;
+  WRITE_LOG = 0;
+  std::memcpy(&LEVEL, data, 4);
+  int32_t flame = 0;
+  std::memcpy(&flame, data + 4, 4);
+  SHOW_FLAME.store(flame);
+  size_t pathLength = data[8] % kPathSize;
+  data += 9;
+  size -= 9;
+  if (pathLength > size) pathLength = size;
+  std::memcpy(MSD_PATH, data, pathLength);
+  MSD_PATH[pathLength] = '\0';
+  std::string title(reinterpret_cast<const char*>(data + pathLength), size - pathLength);
+  title = title.substr(0, std::strlen(title.c_str()));
+  if (title.size() >= kPathSize) title.resize(kPathSize - 1);
+  // The chart sits where the game will look for it.
+  char path[kPathSize];
+  size_t full = buildChartPath(MSD_PATH, title.c_str(), path, sizeof path);
+  Check(std::strlen(path) < sizeof path && (full >= sizeof path || std::strlen(path) == full));
+  fake.files[path] = "#BPM:120;\r\n#SINGLE:BASIC:3:\r\n4286;\r\n#SINGLE:ANOTH:5:\r\n1379;\r\n";
+  LoadStepChart(title.c_str());
+  for (int32_t position : {0, 300, 700, 1200, -1, 2147483647}) {
+    fake.position = position;
+    char step = '0';
+    int result = PollStepClock(step);
+    Check(result >= -1 && result <= 1);
+  }
+  return 0;
+}
