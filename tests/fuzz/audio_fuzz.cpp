@@ -9,14 +9,7 @@
 
 #include "chart_report.h"
 #include "generate.h"
-
-namespace {
-
-void Check(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-}  // namespace
+#include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);

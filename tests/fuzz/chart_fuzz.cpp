@@ -15,6 +15,7 @@
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
 #include "plugin/settings.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 
@@ -26,9 +27,6 @@ int32_t ReadInt32(const uint8_t* bytes) {
   return int32_t(value);
 }
 
-void Check(bool holds) {
-  if (!holds) __builtin_trap();
-}
 
 void PlayAt(int32_t pos) {
   fake.position = pos;

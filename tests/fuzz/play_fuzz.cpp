@@ -17,6 +17,8 @@
 #include "play/key_input.h"
 #include "play/lanes.h"
 #include "plugin/settings.h"
+#include "play/play_test_support.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 
@@ -24,9 +26,6 @@ constexpr char kChart[] =
     "#BPM:600;\r\n#SINGLE:BASIC:3:\r\n1379AB42861379AB42860000B0A0;\r\n"
     "#SINGLE:ANOTH:5:\r\n4444444444444444444444444444;\r\n#SINGLE:EXPER:9:\r\nBBBBBBBBBBBBBBBBBBBBBBBBBBBB;\r\n";
 
-void Check(bool holds) {
-  if (!holds) __builtin_trap();
-}
 
 void CheckLanes() {
   for (const Lane& lane : lanes) {
@@ -53,13 +52,7 @@ int32_t Take32(const uint8_t*& data, size_t& size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ReleaseStepChart();
-  FakePlatform_Reset();
-  InitStepChart();
-  ResetLanes();
-  ResetFrameCounters();
-  lastStep = -1;
-  WRITE_LOG = 0;
+  ResetPlayField();
   std::strcpy(MSD_PATH, "C:\\c");
   fake.files["C:\\c\\Song.msd"] = kChart;
   fake.fileNames[0] = "C:\\m\\Song.mp3";

@@ -16,14 +16,7 @@
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
 #include "plugin/settings.h"
-
-namespace {
-
-void Check(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-}  // namespace
+#include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 9) return 0;
