@@ -46,7 +46,7 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   STOMPARA_WIN64_BUILD="${STOMPARA_WIN64_BUILD}"
   STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}"
-  STOMPARA_NATIVE_BUILD="${CMAKE_BINARY_DIR}")
+  STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
 add_test(NAME e2e COMMAND stompara_e2e)
 # The same tests against the shipped 32-bit DLL, under Wine 10 in the Debian

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_tool_run.h"
 #include "e2e/host_support.h"
 
 namespace {
@@ -17,39 +18,16 @@ std::string DemoCharts() { return STOMPARA_SOURCE_DIR "/demo/charts"; }
 
 // Arrows the chart inspector lists for `level` of `song`'s chart.
 int InspectorArrows(const std::string& song, int level) {
-  std::string command = std::string(STOMPARA_NATIVE_BUILD) + "/tools/chart/stompara_chart --timeline " +
-                        std::to_string(level) + " '" + DemoCharts() + "/" + song + ".msd'";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return -1;
-  std::string text;
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) text.append(chunk, got);
-  if (pclose(pipe) != 0) return -1;
-  std::istringstream words(text);
+  ToolRun run = RunTool("--timeline " + std::to_string(level) + " '" + DemoCharts() + "/" + song + ".msd'");
+  if (run.status != 0) return -1;
+  std::istringstream words(run.output);
   int arrows = 0;
   for (std::string word; words >> word;) arrows += word == "left" || word == "down" || word == "up" || word == "right";
   return arrows;
 }
 
-// The banner for `combo` drawn over the background by the game's own code.
-Picture ReferenceBanner(const std::string& folder, int combo) {
-  std::string out = folder + "/reference.bmp";
-  std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +
-                        WindowsPath(folder) + "\\vis_stompara.dll' " + std::to_string(combo) + " '" +
-                        WindowsPath(out) + "' >/dev/null 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  return ReadBmp(out);
-}
-
-// Pixels below the target row where two captures differ; -1 when either is no capture.
-int DifferingBelowTargets(const Picture& a, const Picture& b) {
-  if (a.width != 288 || b.width != 288 || a.height != 310 || b.height != 310) return -1;
-  int count = 0;
-  for (int y = 49; y < 310; ++y)
-    for (int x = 0; x < 288; ++x) count += a.at(x, y) != b.at(x, y);
-  return count;
-}
+// Pixels below the target row where two captures differ.
+int DifferingBelowTargets(const Picture& a, const Picture& b) { return Differing(a, b, 0, 49, 288, 310); }
 
 struct DemoRun {
   std::string folder;

@@ -1,6 +1,8 @@
 // host_support.cpp -- plug-in folders, harness runs and journal reading for end-to-end tests.
 #include "e2e/host_support.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -199,4 +201,21 @@ Picture ReadBmp(const std::string& path) {
     }
   }
   return picture;
+}
+
+int Differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1) {
+  if (a.width != 288 || b.width != 288 || a.height != 310 || b.height != 310) return -1;
+  int count = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) count += a.at(x, y) != b.at(x, y);
+  return count;
+}
+
+Picture ReferenceBanner(const std::string& folder, int combo) {
+  std::string out = folder + "/reference" + std::to_string(combo) + ".bmp";
+  std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +
+                        WindowsPath(folder) + "\\vis_stompara.dll' " + std::to_string(combo) + " '" +
+                        WindowsPath(out) + "' >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return ReadBmp(out);
 }

@@ -58,5 +58,14 @@ struct Picture {
 };
 Picture ReadBmp(const std::string& path);
 
+// Pixels that differ between two 288 x 310 captures inside [x0, x1) x
+// [y0, y1); -1 when either is no such capture.
+int Differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1);
+
+// The banner for `combo` (-1 "MISS!") drawn over the background by the
+// game's own code (stompara_banner_reference), with the vis_stompara.dll of
+// `folder`; the picture is saved in `folder`.
+Picture ReferenceBanner(const std::string& folder, int combo);
+
 // The value of `key` in `section` of an INI text; "<missing>" when absent.
 std::string IniValue(const std::string& ini, const std::string& section, const std::string& key);

@@ -32,25 +32,6 @@ std::string LaneKey(int lane) {
   return keys[size_t(lane)];
 }
 
-// The banner for `combo` drawn over the background by the game's own code.
-Picture ReferenceBanner(const std::string& folder, int combo) {
-  std::string out = folder + "/reference" + std::to_string(combo) + ".bmp";
-  std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +
-                        WindowsPath(folder) + "\\vis_stompara.dll' " + std::to_string(combo) + " '" +
-                        WindowsPath(out) + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  return ReadBmp(out);
-}
-
-// Pixels that differ between two pictures inside [x0, x1) x [y0, y1).
-int Differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1) {
-  if (a.width != 288 || b.width != 288 || a.height != 310 || b.height != 310) return -1;
-  int count = 0;
-  for (int y = y0; y < y1; ++y)
-    for (int x = x0; x < x1; ++x) count += a.at(x, y) != b.at(x, y);
-  return count;
-}
-
 // Top row, below the target row, where lane n's column differs from the
 // background: the top edge of its highest arrow; 310 when it shows none.
 int TopArrowRow(const Picture& shot, const Picture& background, int n) {
