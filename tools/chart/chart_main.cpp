@@ -1,6 +1,5 @@
 // chart_main.cpp -- stompara_chart: checks an MSD step chart the way the game will read it,
 // and converts DWI and SM step files into MSD charts.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +7,7 @@
 
 #include "chart_report.h"
 #include "convert.h"
+#include "tool_files.h"
 #ifdef STOMPARA_CHART_GENERATE
 #include "generate.h"
 #endif
@@ -27,27 +27,9 @@ int Usage() {
   return kUsageStatus;
 }
 
-// Reads the whole file; false with `error` set when it cannot.
-bool ReadWholeFile(const char* path, std::string& bytes, std::string& error) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return false;
-  }
-  char chunk[65536];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) error = "read error";
-  return !failed;
-}
-
 bool ParseLevel(const char* text, int32_t& level) {
-  char* end = nullptr;
-  errno = 0;
-  long value = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return false;
+  long value = 0;
+  if (!ParseWhole(text, INT32_MIN, INT32_MAX, value)) return false;
   level = int32_t(value);
   return true;
 }
@@ -106,7 +88,7 @@ int main(int argc, char** argv) {
   std::string bytes;
   std::string error;
   if (!ReadWholeFile(path, bytes, error)) {
-    std::fprintf(stderr, "%s: not playable: cannot read the file: %s\n", path, error.c_str());
+    std::fprintf(stderr, "%s: not playable: %s\n", path, error.c_str());
     return 2;
   }
   ChartReport report = InspectChart(path, bytes);

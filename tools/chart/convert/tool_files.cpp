@@ -62,7 +62,7 @@ std::vector<fs::path> CollectFiles(const std::vector<std::string>& inputs,
 bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = std::string("cannot open the file: ") + std::strerror(errno);
+    error = std::string("cannot read the file: ") + std::strerror(errno);
     return false;
   }
   std::ostringstream content;
