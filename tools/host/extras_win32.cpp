@@ -22,6 +22,7 @@ char lastRecordedFrame[MAX_PATH];
 constexpr UINT kLaneKeys[4] = {VK_LEFT, VK_DOWN, VK_UP, VK_RIGHT};
 
 void PressLanes(uint8_t lanes) {
+  if (lanes == 0) return;  // most frames: no window search
   HWND game = FindGameWindow();
   for (int n = 0; n < 4; ++n) {
     if (!(lanes & (1u << n)) || game == nullptr) continue;

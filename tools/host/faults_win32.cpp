@@ -56,7 +56,7 @@ void Freed(std::set<void*>& held, void* handle) {
 
 #define STAND_IN(Name, Result, FailValue, Params, Args, Kind)                          \
   Result WINAPI Failing##Name Params {                                                 \
-    FaultSlot& slot = *SlotNamed(#Name);                                               \
+    static FaultSlot& slot = *SlotNamed(#Name);  /* found once */                      \
     if (Fails(slot)) return FailValue;                                                 \
     Result made = reinterpret_cast<Result(WINAPI*) Params>(slot.original) Args;        \
     Made(Kind, reinterpret_cast<void*>(made));                                         \
@@ -66,7 +66,7 @@ void Freed(std::set<void*>& held, void* handle) {
 // The calls that free: forget the handle, then free it.
 #define RELEASER(Name, Params, Handle, Held)                                           \
   BOOL WINAPI Failing##Name Params {                                                   \
-    FaultSlot& slot = *SlotNamed(#Name);                                               \
+    static FaultSlot& slot = *SlotNamed(#Name);  /* found once */                      \
     ++slot.calls;                                                                      \
     Freed(Held, reinterpret_cast<void*>(Handle));                                      \
     return reinterpret_cast<BOOL(WINAPI*) Params>(slot.original)(Handle);              \
