@@ -74,6 +74,7 @@ void WarnSwallowedTags(ChartReport& r, const std::string& bytes) {
     if (lost.byte != '#') continue;
     for (const char* tag : {kChartTag, kTempoTag}) {
       if (bytes.compare(lost.original, std::strlen(tag), tag) != 0) continue;
+      r.lostChartTag = r.lostChartTag || tag == kChartTag;
       Warn(r, LineOfOriginal(r, lost.original),
            "the line before ends in a CR without an LF, and the game drops such a CR together with the "
            "byte after it: this line's \"#\" is lost, so \"" + std::string(tag) + "\" is not seen here");
@@ -332,11 +333,9 @@ void SettlePlayable(ChartReport& r) {
   const LevelChart& first = r.levels[0];
   if (r.charts.empty()) {
     r.notPlayable = "no \"#SINGLE\" chart";
-    for (const ChartWarning& warning : r.warnings) {
-      if (warning.message.find("\"#SINGLE\" is not seen") == std::string::npos) continue;
+    if (r.lostChartTag) {
       r.notPlayable += ": lines that end in a CR without an LF lost the \"#\" of every chart header "
                        "(save the file with CR LF line ends)";
-      break;
     }
   } else if (first.dataOffset == kNoOffset) {
     r.notPlayable = "the first chart's header on line " + std::to_string(OriginalLine(r, first.chartOffset)) +

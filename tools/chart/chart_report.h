@@ -43,6 +43,7 @@ struct ChartReport {
   std::vector<uint32_t> keptFrom;   // original offset of each byte of `text`
   std::vector<uint32_t> lineStarts; // original offset where each line begins
   std::vector<SwallowedByte> swallowed;  // in file order
+  bool lostChartTag = false;        // a swallowed "#" was a "#SINGLE"'s
   uint32_t fileSize = 0;
   TempoResult tempo = kTempoMissing;
   int64_t tempoOffset = kNoOffset;  // the first "#BPM:"
