@@ -182,19 +182,15 @@ double LeadFor(int32_t frameMs) {
 }
 
 char StepCharacterFor(uint8_t laneBits) {
-  switch (laneBits) {
-    case 0x1: return '4';
-    case 0x2: return '2';
-    case 0x4: return '8';
-    case 0x8: return '6';
-    case 0x3: return '1';
-    case 0xA: return '3';
-    case 0x5: return '7';
-    case 0xC: return '9';
-    case 0x6: return 'A';
-    case 0x9: return 'B';
-    default: return '0';
+  // The game's own table, read backwards.
+  for (const char* step = kStepLaneCharacters; *step != '\0'; ++step) {
+    int32_t named[2];
+    int count = LanesOfStep(*step, named);
+    uint8_t bits = 0;
+    for (int i = 0; i < count; ++i) bits |= uint8_t(1u << named[i]);
+    if (bits == laneBits) return *step;
   }
+  return '0';
 }
 
 bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs,
