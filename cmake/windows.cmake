@@ -33,6 +33,12 @@ add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
 target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 stompara_core ${win32_libs})
 target_link_options(stompara_banner_reference PRIVATE ${static_runtime})
 
+# What each of a frame's Windows calls costs here (tools/bench/render_bench.sh).
+add_executable(stompara_frame_costs tools/bench/frame_costs_win32.cpp)
+target_compile_options(stompara_frame_costs PRIVATE ${warnings})
+target_link_libraries(stompara_frame_costs PRIVATE gdi32 user32)
+target_link_options(stompara_frame_costs PRIVATE ${static_runtime})
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_library(background_only_res SHARED tests/gfx/background_only_res_win32.cpp
               tests/gfx/background_only.rc)

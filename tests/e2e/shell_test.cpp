@@ -42,6 +42,14 @@ TEST(Shell, HeaderAndModuleRecords) {
   EXPECT_EQ(counted, EventsNamed(run, "request").size());
 }
 
+TEST(Shell, RequestJournalOffStillAnswersAndCountsEveryRequest) {
+  std::string folder = MakePluginFolder("quiet-requests");
+  HostRun run = RunHost(folder, "request-journal off\n0 play\n300 quit\n");
+  ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_TRUE(EventsNamed(run, "request").empty());
+  EXPECT_GT(std::stoul(OnlyEvent(run, "end")["requests211"]), 0u);
+}
+
 TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesAllSixKeys) {
   std::string folder = MakePluginFolder("defaults");
   HostRun run = RunHost(folder, "0 play\n300 probe\n400 quit\n");

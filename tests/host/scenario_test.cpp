@@ -84,8 +84,10 @@ TEST(Scenario, FrameMsIsAHeaderLineFromOneToOneThousand) {
     EXPECT_FALSE(ParseScenario(std::string("0 play\n") + line + "\n", scenario, error)) << line;
     EXPECT_EQ(error, "scenario line 2 'frame-ms' needs a whole number of ms from 1 to 1000");
   }
-  ASSERT_TRUE(ParseScenario("wide-names off\nsettings-folder C:\\My Player\n", scenario, error)) << error;
+  ASSERT_TRUE(ParseScenario("wide-names off\nrequest-journal off\nsettings-folder C:\\My Player\n", scenario,
+                            error)) << error;
   EXPECT_EQ(scenario.wideNames, 0);
+  EXPECT_EQ(scenario.requestJournal, 0);
   EXPECT_EQ(scenario.settingsFolder, "C:\\My Player");
   EXPECT_TRUE(scenario.answerSettingsFolder);
   ASSERT_TRUE(ParseScenario("settings-folder none\n", scenario, error)) << error;

@@ -11,11 +11,13 @@
 # so each of the four requests a frame makes is a message sent across
 # threads and waits for the main window to answer) and on the main
 # window's own thread (requests answered at once). Prints the median and
-# 99th percentile of each, in µs, and the ratios b/a.
+# 99th percentile of each, in µs, and the ratios b/a. The harness answers
+# requests without journaling them. Then what each of those Windows calls
+# costs on its own here (stompara_frame_costs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 frames=${1:-2000}
-cmake --build "$root/build/win64" --target vis_stompara stompara_host >/dev/null
+cmake --build "$root/build/win64" --target vis_stompara stompara_host stompara_frame_costs >/dev/null
 work=$(mktemp -d)
 [ -n "${KEEP:-}" ] && echo "work folder: $work"
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
@@ -32,7 +34,7 @@ run() {  # name, SHOW_FLAME, scenario lines (one argument each)
   cp "$root/build/win64/vis_stompara.dll" "$work/$name/"
   printf '[Stompara for Winamp]\r\nWRITE_LOG=0\r\nMSD_PATH=%s\r\nSHOW_FLAME=%s\r\nLEVEL=0\r\n' \
     "$(winpath "$work")" "$flame" > "$work/$name/plugin.ini"
-  { echo "frame-ms 10"; echo "host-thread $thread"; [ $# -gt 2 ] && printf '%s\n' "${@:3}"; echo "$end quit"; } > "$work/$name/scenario"
+  { echo "frame-ms 10"; echo "host-thread $thread"; echo "request-journal off"; [ $# -gt 2 ] && printf '%s\n' "${@:3}"; echo "$end quit"; } > "$work/$name/scenario"
   (cd "$work/$name" && "$root/scripts/wine-run.sh" "$root/build/win64/stompara_host.exe" \
     --journal journal.jsonl vis_stompara.dll scenario >/dev/null 2>&1)
   # Render times after the warm-up, sorted.
@@ -55,3 +57,4 @@ for thread in vis main; do
   printf '%-52s %6d µs %6d µs\n' "(b) 19 arrows a lane, fire, banner ($hits hits)" "$b50" "$b99"
   awk -v a="$a50" -v b="$b50" 'BEGIN { printf "    ratio b/a (medians): %.2f\n", b / a }'
 done
+"$root/scripts/wine-run.sh" "$root/build/win64/stompara_frame_costs.exe" | tr -d '\r'

@@ -107,6 +107,7 @@ constexpr HeaderSetting kHeaderSettings[] = {
     {"box-ms", &Scenario::boxMs, 0, kBoxMsMax, {}},
     {"host-thread", &Scenario::hostThread, kHostThreadVis, kHostThreadMain, {"vis", "main"}},
     {"wide-names", &Scenario::wideNames, 0, 1, {"off", "on"}},
+    {"request-journal", &Scenario::requestJournal, 0, 1, {"off", "on"}},
 };
 
 const HeaderSetting* HeaderSettingNamed(const std::string& name) {

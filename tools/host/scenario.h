@@ -71,6 +71,7 @@ struct Scenario {
   int32_t boxMs = 0;                   // how long a message box stays open before OK
   int32_t hostThread = kHostThreadVis; // kHostThreadVis or kHostThreadMain
   int32_t wideNames = 1;               // request 214 answered (1) or not (0)
+  int32_t requestJournal = 1;          // a journal line per request (1) or none (0)
   // Request 335, the player's settings folder: answered with this folder,
   // or with the harness's working folder when empty; not answered when
   // `answerSettingsFolder` is false ("settings-folder none").
