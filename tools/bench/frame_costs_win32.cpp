@@ -138,11 +138,11 @@ int main() {
   std::printf("One frame's Windows calls, median of %d frames 10 ms apart:\n", kFrames);
   for (const Step& step : steps) std::printf("  %-48s %7.1f us\n", step.name, Median(step.micros));
 
-  double sameThread[kFrames];
-  for (double& micros : sameThread) {
+  std::vector<double> sameThread;
+  for (int i = 0; i < kFrames; ++i) {
     double before = NowMicros();
     SendMessageA(answerWindow, WM_USER, 0, 105);
-    micros = NowMicros() - before;
+    sameThread.push_back(NowMicros() - before);
   }
   double acrossThreads[2] = {};
   HANDLE asker = CreateThread(nullptr, 0, AskAcrossThreads, acrossThreads, 0, nullptr);
@@ -153,8 +153,7 @@ int main() {
   }
   WaitForSingleObject(asker, INFINITE);
   std::printf("One request to the player's window:\n");
-  std::printf("  %-48s %7.1f us\n", "from its own thread",
-              Median(std::vector<double>(sameThread, sameThread + kFrames)));
+  std::printf("  %-48s %7.1f us\n", "from its own thread", Median(sameThread));
   std::printf("  %-48s %7.1f us\n", "from another thread, the player waiting", acrossThreads[0]);
   std::printf("  %-48s %7.1f us\n", "from another thread, the player polling", acrossThreads[1]);
   return 0;

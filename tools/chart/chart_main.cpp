@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kUsageStatus = 3;
-
 int Usage() {
   std::fprintf(stderr,
                "usage: stompara_chart [--json | --timeline LEVEL] FILE.msd\n"

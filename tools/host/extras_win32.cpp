@@ -4,8 +4,6 @@
 #include <mmsystem.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "autoplay.h"
 #include "journal.h"
@@ -26,12 +24,9 @@ void PressLanes(uint8_t lanes) {
   HWND game = FindGameWindow();
   for (int n = 0; n < 4; ++n) {
     if (!(lanes & (1u << n)) || game == nullptr) continue;
-    ScenarioAction key;
-    key.first = int32_t(kLaneKeys[n]);
-    key.kind = ActionKind::KeyDown;
-    PostMessageA(game, WM_KEYDOWN, kLaneKeys[n], LPARAM(KeyMessageData(key.first, key.kind) & 0xFFFFFFFFll));
-    key.kind = ActionKind::KeyUp;
-    PostMessageA(game, WM_KEYUP, kLaneKeys[n], LPARAM(KeyMessageData(key.first, key.kind) & 0xFFFFFFFFll));
+    int32_t key = int32_t(kLaneKeys[n]);
+    PostMessageA(game, WM_KEYDOWN, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyDown)));
+    PostMessageA(game, WM_KEYUP, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyUp)));
     WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
   }
 }
@@ -40,6 +35,7 @@ void PressLanes(uint8_t lanes) {
 // last one, so the recording keeps the song's pace.
 void RecordFrames() {
   int32_t due = int32_t((NowMs() - recordStartMs) / kRecordFrameMs);
+  if (recordedFrames > due) return;  // most frames: none due, no window search
   HWND game = FindGameWindow();
   while (recordedFrames <= due && game != nullptr) {
     char path[MAX_PATH];
@@ -61,11 +57,9 @@ void BeginSessionExtras() {
   autoplaying = false;
   const Scenario& scenario = host.scenario;
   if (!scenario.autoplayChart.empty()) {
-    std::ifstream in(scenario.autoplayChart, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    std::string error = in ? "" : "cannot read " + scenario.autoplayChart;
-    autoplaying = error.empty() && player.Load(bytes.str(), scenario.autoplayLevel, error);
+    std::string bytes, error;
+    if (!ReadWholeFile(scenario.autoplayChart, bytes)) error = "cannot read " + scenario.autoplayChart;
+    autoplaying = error.empty() && player.Load(bytes, scenario.autoplayLevel, error);
     WriteJournal(NowMs(), "autoplay", {Field("chart", scenario.autoplayChart.c_str()),
                                        Field("level", int64_t(scenario.autoplayLevel)),
                                        Field("error", error.empty() ? nullptr : error.c_str())});

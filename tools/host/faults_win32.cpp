@@ -19,7 +19,7 @@ namespace {
 
 struct FaultSlot {
   const char* name;
-  void* stand_in;
+  void* standIn;
   void* original;  // Windows' function, once the import is patched
   int failFrom;    // 0 never fails; else from this call on
   int calls;
@@ -148,7 +148,7 @@ void* PatchImport(HMODULE module, const char* name, void* target) {
 }  // namespace
 
 void InstallFaults(HMODULE plugin) {
-  for (FaultSlot& slot : slots) slot.original = PatchImport(plugin, slot.name, slot.stand_in);
+  for (FaultSlot& slot : slots) slot.original = PatchImport(plugin, slot.name, slot.standIn);
   for (const ScenarioFault& fault : host.scenario.faults) {
     FaultSlot* slot = SlotNamed(fault.name.c_str());
     if (slot == nullptr) continue;
@@ -162,8 +162,7 @@ void ClearFaults() {
   for (FaultSlot& slot : slots) {
     if (slot.original == nullptr || slot.failFrom == 0) continue;
     WriteJournal(NowMs(), "unfault", {Field("name", slot.name), Field("calls", int64_t(slot.calls)),
-                                      Field("failed", int64_t(slot.failFrom == 0 || slot.calls < slot.failFrom
-                                                                  ? 0 : slot.calls - slot.failFrom + 1))});
+                                      Field("failed", int64_t(slot.calls < slot.failFrom ? 0 : slot.calls - slot.failFrom + 1))});
     slot.failFrom = 0;
   }
 }

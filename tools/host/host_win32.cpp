@@ -217,6 +217,15 @@ int Fail(int code, const std::string& message) {
 
 }  // namespace
 
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!file) return false;
+  bytes = text.str();
+  return true;
+}
+
 int64_t NowMicros() {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
@@ -258,13 +267,8 @@ int main(int argc, char** argv) {
   if (next >= argc || argc - next > 2 || argv[next][0] == '-') return Fail(64, kUsage);
   const char* pluginPath = argv[next];
   std::string scenarioText = "0 play\n0 wait\n";  // no scenario: play until the window closes
-  if (next + 1 < argc) {
-    std::ifstream file(argv[next + 1], std::ios::binary);
-    if (!file) return Fail(66, std::string("cannot read scenario ") + argv[next + 1]);
-    std::ostringstream text;
-    text << file.rdbuf();
-    scenarioText = text.str();
-  }
+  if (next + 1 < argc && !ReadWholeFile(argv[next + 1], scenarioText))
+    return Fail(66, std::string("cannot read scenario ") + argv[next + 1]);
   std::string error;
   if (!ParseScenario(scenarioText, host.scenario, error)) return Fail(65, error);
   if (!OpenJournal(journalPath)) return Fail(73, std::string("cannot create journal ") + journalPath);

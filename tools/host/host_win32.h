@@ -36,6 +36,9 @@ struct Host {
 
 extern Host host;
 
+// The whole file at `path`; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
 // Milliseconds (and microseconds) since the harness started; any thread.
 int64_t NowMs();
 int64_t NowMicros();

@@ -1,10 +1,10 @@
 // convert.cpp -- levels, timing and the MSD text of one converted song.
 #include "convert.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "msd_writer.h"
+#include "tool_files.h"
 
 namespace {
 
@@ -14,14 +14,7 @@ std::string Extension(const std::string& fileName) {
   size_t dot = fileName.find_last_of('.');
   size_t slash = fileName.find_last_of("/\\");
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string extension = fileName.substr(dot + 1);
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return Lower(fileName.substr(dot + 1));
 }
 
 // Each level's own chart (the first of its difficulty, else a stand-in);

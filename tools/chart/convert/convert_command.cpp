@@ -11,8 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kUsageStatus = 3;
-
 int Usage(const std::string& why) {
   std::fprintf(stderr,
                "stompara_chart convert: %s\n"
@@ -111,6 +109,5 @@ int RunConvert(int argc, char** argv) {
     std::fflush(stdout);
   }
   std::printf("converted %d of %d songs\n", converted, converted + failures);
-  if (converted == 0) return 2;
-  return failures > 0 ? 1 : 0;
+  return RunStatus(converted, failures);
 }

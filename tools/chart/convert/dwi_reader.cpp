@@ -115,25 +115,16 @@ bool ReadDwi(const std::string& bytes, Simfile& song, std::string& error) {
       continue;
     } else if (name == "BPM") {
       double bpm = 0.0;
-      if (!ParseDecimal(tag.value, bpm)) {
-        error = "#BPM:" + Trimmed(tag.value) + " is not a number";
-        return false;
-      }
+      if (!ReadDecimalTag(tag, "a number", bpm, error)) return false;
       tempos.insert(tempos.begin(), {0.0, bpm});
       haveBpm = true;
     } else if (name == "GAP") {
       double gap = 0.0;
-      if (!ParseDecimal(tag.value, gap)) {
-        error = "#GAP:" + Trimmed(tag.value) + " is not a number of milliseconds";
-        return false;
-      }
+      if (!ReadDecimalTag(tag, "a number of milliseconds", gap, error)) return false;
       song.beatZeroSeconds = gap / 1000.0;
     } else if (name == "CHANGEBPM" || name == "BPMCHANGE" || name == "FREEZE") {
       std::vector<std::pair<double, double>> pairs;
-      if (!ParsePairs(tag.value, pairs, error)) {
-        error = "#" + name + ": " + error;
-        return false;
-      }
+      if (!ReadPairsTag(tag, pairs, error)) return false;
       // Indices count sixteenth notes; freezes last milliseconds.
       for (auto& [index, value] : pairs) {
         if (name == "FREEZE") {

@@ -99,14 +99,20 @@ bool ParseDecimal(const std::string& text, double& value) {
   return std::isfinite(value);
 }
 
-bool ParsePairs(const std::string& text, std::vector<std::pair<double, double>>& pairs, std::string& error) {
-  if (Trimmed(text).empty()) return true;
-  for (const std::string& entry : SplitAt(text, ',')) {
+bool ReadDecimalTag(const SimTag& tag, const char* what, double& value, std::string& error) {
+  if (ParseDecimal(tag.value, value)) return true;
+  error = "#" + tag.name + ":" + Trimmed(tag.value) + " is not " + what;
+  return false;
+}
+
+bool ReadPairsTag(const SimTag& tag, std::vector<std::pair<double, double>>& pairs, std::string& error) {
+  if (Trimmed(tag.value).empty()) return true;
+  for (const std::string& entry : SplitAt(tag.value, ',')) {
     std::vector<std::string> sides = SplitAt(entry, '=');
     double beat = 0.0;
     double value = 0.0;
     if (sides.size() != 2 || !ParseDecimal(sides[0], beat) || !ParseDecimal(sides[1], value)) {
-      error = "\"" + Trimmed(entry) + "\" is not of the form beat=value";
+      error = "#" + tag.name + ": \"" + Trimmed(entry) + "\" is not of the form beat=value";
       return false;
     }
     pairs.emplace_back(beat, value);

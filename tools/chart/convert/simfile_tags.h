@@ -32,6 +32,11 @@ std::string Trimmed(const std::string& text);
 // around it; false for anything else (hex, "inf", "nan", "12abc").
 bool ParseDecimal(const std::string& text, double& value);
 
-// "beat=value,beat=value" lists (#BPMS, #STOPS, #CHANGEBPM, #FREEZE); false
-// with `error` naming the first entry that is not two decimal numbers.
-bool ParsePairs(const std::string& text, std::vector<std::pair<double, double>>& pairs, std::string& error);
+// The tag's value as a decimal number; false with `error` saying the value
+// "is not `what`" ("a number of seconds").
+bool ReadDecimalTag(const SimTag& tag, const char* what, double& value, std::string& error);
+
+// The tag's "beat=value,beat=value" list (#BPMS, #STOPS, #CHANGEBPM,
+// #FREEZE), appended to `pairs`; false with `error` naming the tag and the
+// first entry that is not two decimal numbers.
+bool ReadPairsTag(const SimTag& tag, std::vector<std::pair<double, double>>& pairs, std::string& error);

@@ -124,16 +124,10 @@ bool ReadSm(const std::string& bytes, Simfile& song, std::string& error) {
       continue;
     } else if (name == "OFFSET") {
       double offset = 0.0;
-      if (!ParseDecimal(tag.value, offset)) {
-        error = "#OFFSET:" + Trimmed(tag.value) + " is not a number of seconds";
-        return false;
-      }
+      if (!ReadDecimalTag(tag, "a number of seconds", offset, error)) return false;
       song.beatZeroSeconds = -offset;
     } else if (name == "BPMS" || name == "STOPS" || name == "FREEZES") {
-      if (!ParsePairs(tag.value, name == "BPMS" ? tempos : stops, error)) {
-        error = "#" + name + ": " + error;
-        return false;
-      }
+      if (!ReadPairsTag(tag, name == "BPMS" ? tempos : stops, error)) return false;
     } else if (name == "NOTES") {
       if (!ReadChart(tag, song, error)) return false;
     } else if (name == "DELAYS" || name == "WARPS") {

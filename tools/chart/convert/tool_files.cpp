@@ -26,6 +26,11 @@ std::string Lower(std::string text) {
   return text;
 }
 
+std::string BaseName(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool HasExtension(const fs::path& path, std::initializer_list<const char*> extensions) {
   std::string extension = Lower(path.extension().string());
   return std::any_of(extensions.begin(), extensions.end(), [&](const char* wanted) { return extension == wanted; });

@@ -15,6 +15,9 @@ bool ParseWhole(const char* text, long low, long high, long& value);
 // `text` in lowercase ASCII.
 std::string Lower(std::string text);
 
+// The last part of a path written with "/" or "\" (C:\songs\a.sm -> a.sm).
+std::string BaseName(const std::string& path);
+
 // True when `path` ends in one of `extensions` (".mp3", any letter case).
 bool HasExtension(const std::filesystem::path& path, std::initializer_list<const char*> extensions);
 
@@ -35,6 +38,13 @@ bool WriteFileInPlace(const std::filesystem::path& target, const std::string& by
 // rule: the name up to its first "." and "msd" ("Song.mp3" -> "Song.msd").
 // "" when the name is too long.
 std::string ChartNameFor(const std::string& audioName);
+
+// The exit status of bad usage, for every command of the chart tool.
+constexpr int kUsageStatus = 3;
+
+// A command's exit status after `made` files went through and `failed` did
+// not: 0 all made, 1 some failed, 2 none made.
+inline int RunStatus(int made, int failed) { return made == 0 ? 2 : failed > 0 ? 1 : 0; }
 
 // The options `convert` and `generate` share, and `convert`'s own.
 struct ToolOptions {

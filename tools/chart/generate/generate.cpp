@@ -6,6 +6,7 @@
 
 #include "msd_writer.h"
 #include "step_choice.h"
+#include "tool_files.h"
 
 bool GenerateFromAnalysis(const std::string& fileName, const PlacementOptions& options, GeneratedSong& song,
                           std::string& error) {
@@ -24,8 +25,7 @@ bool GenerateFromAnalysis(const std::string& fileName, const PlacementOptions& o
     return false;
   }
   MsdText text;
-  size_t slash = fileName.find_last_of("/\\");
-  text.title = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  text.title = BaseName(fileName);
   char remark[160];
   std::snprintf(remark, sizeof remark, "Generated from the audio by stompara_chart generate, %.2f BPM, %d steps to "
                 "the eighth note", song.grid.bpm(), song.placed.subdivision);

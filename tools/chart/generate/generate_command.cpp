@@ -19,7 +19,7 @@ int Usage(const std::string& why) {
                "stompara_chart generate: %s\n"
                "usage: stompara_chart generate [--out DIR] [--frame-ms N] [--force] AUDIO-FILE-OR-FOLDER...\n",
                why.c_str());
-  return 3;
+  return kUsageStatus;
 }
 
 // Silences stderr while it lives: the MP3 decoder under libsndfile prints
@@ -95,6 +95,5 @@ int RunGenerate(int argc, char** argv) {
   double seconds = SecondsSince(start);
   std::printf("made %d of %d charts in %.1f s (%.1f songs a minute)\n", made, made + failures, seconds,
               seconds > 0 ? double(songs.size()) * 60.0 / seconds : 0.0);
-  if (made == 0) return 2;
-  return failures > 0 ? 1 : 0;
+  return RunStatus(made, failures);
 }
