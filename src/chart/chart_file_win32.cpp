@@ -1,7 +1,7 @@
 // chart_file_win32.cpp -- the chart file and the chart text's movable global block on Win32.
-#include <windows.h>
+#include "chart/chart_file.h"
 
-#include "plugin/platform.h"
+#include <windows.h>
 
 namespace {
 

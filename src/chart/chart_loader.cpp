@@ -3,11 +3,11 @@
 
 #include <cstdio>
 
+#include "base/event_log.h"
+#include "base/platform.h"
+#include "base/settings.h"
+#include "chart/chart_file.h"
 #include "chart/msd_format.h"
-#include "play/lanes.h"
-#include "plugin/event_log.h"
-#include "plugin/platform.h"
-#include "plugin/settings.h"
 
 StepChart stepChart = {nullptr, 0, 0.0f, 0, 0, 0};
 
@@ -88,7 +88,6 @@ void InitStepChart() {
 
 int LoadStepChart(const char* title, const char* wideTitle) {
   WriteLogLine("Start to load MSD file for <%s>...", title);
-  combo = 0;
   char path[kLongPathSize];
   if (!OpenChartFile(title, wideTitle, path)) return 0;
   stepChart.textSize = Platform_ChartFileSize();

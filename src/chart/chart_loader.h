@@ -37,8 +37,8 @@ void InitStepChart();
 // Loads the chart of the song whose file title is `title` (a terminated file
 // name without folder, with or without its extension; at most 259
 // characters): MSD_PATH, a backslash, and the title with everything after its
-// first "." replaced by "msd" (".msd" appended when it has no "."). Sets
-// combo to 0 first, whatever the outcome. Returns 1 when a chart was loaded.
+// first "." replaced by "msd" (".msd" appended when it has no "."). Returns
+// 1 when a chart was loaded.
 // Returns 0 on failure, which it has already reported by box and/or log line:
 // open failed (also for a path over 259 characters), allocation failed, read
 // failed or short, and no readable tempo above 0 ("Bad MSD file header").

@@ -1,16 +1,14 @@
-// step_clock.cpp -- the per-frame step lookup, its reset below 1 ms and the beat pulse.
+// step_clock.cpp -- the per-frame step lookup, its drift sample and the missing-chart box.
 #include "chart/step_clock.h"
 
+#include "base/event_log.h"
+#include "base/platform.h"
+#include "base/settings.h"
 #include "chart/chart_loader.h"
 #include "chart/msd_format.h"
-#include "flame/flame_shared.h"
-#include "play/frame_pass.h"
-#include "play/lanes.h"
-#include "plugin/event_log.h"
-#include "plugin/platform.h"
-#include "plugin/settings.h"
 
 int64_t lastStep = -1;
+std::atomic<int32_t> sampledPosition{0};
 
 namespace {
 
@@ -19,31 +17,13 @@ int ReportFinished() {
   return -1;
 }
 
-// A position below 1 ms is a song at its start (or stopped): play state and
-// drift correction start again from zero.
-void ResetPlayState() {
-  combo = 0;
-  FlameMood.store(kMoodCooling, std::memory_order_relaxed);
-  sampledPosition.store(0, std::memory_order_relaxed);
-}
-
-// A text with fewer charts than LEVEL + 1 is reported once per chart text
-// and LEVEL: a box on every frame would keep the user answering boxes and
-// never let them reach the configuration to choose another level.
+// The chart text and LEVEL the missing-chart box was shown for last.
 struct MissingChartReport {
   bool shown;
   uint32_t loads;
   int32_t level;
 };
 MissingChartReport missingChartReport;
-
-void ReportMissingChart() {
-  const MissingChartReport now = {true, stepChart.loads, LEVEL};
-  const MissingChartReport& last = missingChartReport;
-  if (last.shown && last.loads == now.loads && last.level == now.level) return;
-  missingChartReport = now;
-  Platform_ShowError("Bad MSD file header");
-}
 
 // Offset of the step data of the chart LEVEL plays, or kNoOffset.
 int64_t LocateStepData(const char* text) {
@@ -53,15 +33,29 @@ int64_t LocateStepData(const char* text) {
 
 }  // namespace
 
-int PollStepClock(char& stepCharacter) {
+void ReportMissingChart() {
+  const MissingChartReport now = {true, stepChart.loads, LEVEL};
+  const MissingChartReport& last = missingChartReport;
+  if (last.shown && last.loads == now.loads && last.level == now.level) return;
+  missingChartReport = now;
+  Platform_ShowError("Bad MSD file header");
+}
+
+int PollStepClock(char& stepCharacter, StepClockReport& report) {
+  report = {};
   int32_t pos = Platform_AskHost(kHostPosition);
-  if (pos < 1) ResetPlayState();
+  // A position below 1 ms is a song at its start (or stopped): the drift
+  // correction starts again from zero, and so does the play field's state.
+  if (pos < 1) {
+    report.lowPosition = true;
+    sampledPosition.store(0, std::memory_order_relaxed);
+  }
   WriteLogLine("Start to read MSD data...");
   const char* text = stepChart.chartText;
   if (text == nullptr) return ReportFinished();
   int64_t data = LocateStepData(text);
   if (data == kNoOffset) {
-    ReportMissingChart();
+    report.chartMissing = true;
     return 0;
   }
   if (!isPlayableStepLength(stepChart.msPerStep)) return ReportFinished();
@@ -73,7 +67,7 @@ int PollStepClock(char& stepCharacter) {
   if (at == lastStep) return 1;
   lastStep = at;
   stepCharacter = text[at];
-  beatPulse = beatPulse == 0 ? 1 : int32_t(uint32_t(beatPulse) + 1u);
+  report.newStep = true;
   WriteLogLine("Read MSD data OK. Got new step.");
   return 0;
 }

@@ -1,6 +1,7 @@
 // step_clock.h -- turns the host's playback position into the step of the chart that is due.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 // Offset in stepChart.chartText of the step character delivered last, or -1
@@ -8,18 +9,36 @@
 // it as it is. Visualisation thread only.
 extern int64_t lastStep;
 
+// Playback position (ms) last seen while the host was paused or stopped,
+// from which the clock corrects its drift. Written by the flame thread every
+// 32nd tick and reset to 0 by PollStepClock; read by PollStepClock. Atomic
+// (relaxed loads and stores) as the two threads share it.
+extern std::atomic<int32_t> sampledPosition;
+
+// What a poll saw besides its result, for the frame pass to act on.
+struct StepClockReport {
+  bool lowPosition;   // the position was below 1 ms: a song at its start, or stopped
+  bool newStep;       // a new step is due: its character was delivered
+  bool chartMissing;  // the text has no chart LEVEL plays (see ReportMissingChart)
+};
+
 // Once per frame, while stepChart.chartText is present: asks the host for the
-// playback position (request 105); below 1 ms resets combo, FlameMood and the
-// sampled position to 0. Finds the chart LEVEL plays and the step due at the
-// drift-corrected position. Results:
-//   0  a new step is due: its character is written to `stepCharacter`, the
-//      beat pulse advances. Also the result when the text has fewer charts
-//      than LEVEL + 1, or a header without three ":", with `stepCharacter`
-//      untouched: the "Bad MSD file header" box then shows once per chart
-//      text and LEVEL.
+// playback position (request 105); below 1 ms it resets the sampled position
+// to 0 and reports a low position. Finds the chart LEVEL plays and the step
+// due at the drift-corrected position. Results:
+//   0  a new step is due: its character is written to `stepCharacter` and
+//      `report` says newStep. Also the result when the text has fewer
+//      charts than LEVEL + 1, or a header without three ":", with
+//      `stepCharacter` untouched and `report` saying chartMissing.
 //   1  the step due is the one delivered last; `stepCharacter` untouched.
 //  -1  the chart is finished, or the step due lies outside the text, or no
 //      step length is known; `stepCharacter` untouched.
-// Never reads outside the chart text. Visualisation thread only; may block in
-// a modal box.
-int PollStepClock(char& stepCharacter);
+// `report` is filled whatever the result. Never reads outside the chart
+// text. Visualisation thread only.
+int PollStepClock(char& stepCharacter, StepClockReport& report);
+
+// Tells the user that the chart text has no chart for LEVEL: the "Bad MSD
+// file header" box, once per chart text and LEVEL (a box on every frame
+// would never let them reach the configuration to choose another level).
+// Visualisation thread only; blocks in the modal box.
+void ReportMissingChart();

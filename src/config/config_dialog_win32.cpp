@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "config/home_page.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -2,5 +2,4 @@
 #include "flame/flame_shared.h"
 
 std::atomic<int32_t> FlameMood{kMoodCooling};
-std::atomic<int32_t> sampledPosition{0};
 std::atomic<int32_t> flameStop{0};

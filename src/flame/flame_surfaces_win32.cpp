@@ -4,10 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "base/settings.h"
 #include "flame/flame_simulation.h"
 #include "flame/flame_tick.h"
-#include "play/frame_pass.h"
-#include "plugin/settings.h"
+#include "gfx/draw.h"
 
 SpriteSurface flameImage;
 SpriteSurface flameMask;

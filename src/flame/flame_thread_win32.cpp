@@ -1,6 +1,7 @@
 // flame_thread_win32.cpp -- starting, running and stopping the flame thread.
 #include "flame/flame_thread_win32.h"
 
+#include "base/host_request_win32.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
 #include "flame/flame_tick.h"
@@ -11,7 +12,7 @@ constexpr DWORD kTickMs = 20;
 HANDLE flameThread;
 
 int32_t AskHost(void* host, int32_t request) {
-  return int32_t(SendMessageA(static_cast<HWND>(host), WM_USER, 0, LPARAM(request)));
+  return int32_t(SendHostRequest(static_cast<HWND>(host), HostRequest(request)));
 }
 
 DWORD WINAPI RunFlameThread(LPVOID hostWindow) {

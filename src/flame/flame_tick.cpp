@@ -1,10 +1,11 @@
 // flame_tick.cpp -- the flame thread's work per tick.
 #include "flame/flame_tick.h"
 
+#include "base/host_requests.h"
+#include "base/settings.h"
+#include "chart/step_clock.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
-#include "plugin/platform.h"
-#include "plugin/settings.h"
 
 FlameBuffers flameBuffers = {nullptr, nullptr, nullptr};
 

@@ -2,12 +2,17 @@
 //
 // The field pass and the banner are portable code; they draw only through
 // these functions. The plug-in links their GDI versions (draw_win32.cpp);
-// native tests link a recorder (tests/fakes/draw_fake.cpp). Coordinates are
-// back-buffer pixels (288 x 310, y down); source cells are 32 x 32 pixels of
-// the sheets as shrunk at Init, column 32 x lane.
+// native tests link a recorder (tests/fakes/platform_fake.cpp). Coordinates
+// are back-buffer pixels (y down); source cells are 32 x 32 pixels of the
+// sheets as shrunk at Init, column 32 x lane.
 #pragma once
 
 #include <cstdint>
+
+// The play field, the back buffer and the game window's client area, in
+// pixels; y grows downwards.
+constexpr int kFieldWidth = 288;
+constexpr int kFieldHeight = 310;
 
 // The colour sheets a sprite is drawn from.
 enum class Sheet : int32_t { Arrows, Targets };

@@ -1,9 +1,9 @@
 // surfaces_win32.cpp -- making and freeing the drawing surfaces and the banner font.
 #include "gfx/surfaces_win32.h"
 
-#include "play/frame_pass.h"
-#include "plugin/event_log.h"
-#include "plugin/plugin_win32.h"
+#include "base/event_log.h"
+#include "base/module_win32.h"
+#include "gfx/draw.h"
 
 SpriteSurface backBuffer;
 SpriteSurface backgroundPicture;

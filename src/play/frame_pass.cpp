@@ -3,14 +3,14 @@
 
 #include <cstring>
 
+#include "base/event_log.h"
+#include "base/platform.h"
 #include "chart/chart_loader.h"
 #include "chart/step_clock.h"
 #include "flame/flame_shared.h"
 #include "gfx/draw.h"
 #include "play/banner.h"
 #include "play/lanes.h"
-#include "plugin/event_log.h"
-#include "plugin/platform.h"
 
 int32_t beatPulse = 0;
 int32_t frameCounter = 0;
@@ -54,22 +54,21 @@ bool FollowSong() {
   // on every frame.
   std::memcpy(lastSeenTitle, title, sizeof lastSeenTitle);
   std::memcpy(lastSeenWideTitle, wideTitle, sizeof lastSeenWideTitle);
+  combo = 0;  // a new song's judgements start afresh, whether its chart loads or not
   if (!LoadStepChart(lastSeenTitle, wide ? lastSeenWideTitle : nullptr)) Platform_OpenConfig();
   return true;
 }
 
 void TakeDueStep() {
   char step = '0';
-  switch (PollStepClock(step)) {
-    case 0:
-      TakeStepCharacter(step);
-      break;
-    case -1:
-      FlameMood.store(kMoodChartEnded, std::memory_order_relaxed);
-      WriteLogLine("MSD data read ended.");
-      break;
-    default:
-      break;
+  StepClockReport report;
+  int result = PollStepClock(step, report);
+  ActOnStepClock(report);
+  if (report.newStep) {
+    TakeStepCharacter(step);
+  } else if (result == -1) {
+    FlameMood.store(kMoodChartEnded, std::memory_order_relaxed);
+    WriteLogLine("MSD data read ended.");
   }
 }
 
@@ -99,6 +98,15 @@ int32_t Risen(int32_t travel, int32_t rise) {
 }
 
 }  // namespace
+
+void ActOnStepClock(const StepClockReport& report) {
+  if (report.lowPosition) {  // a song at its start, or stopped
+    combo = 0;
+    FlameMood.store(kMoodCooling, std::memory_order_relaxed);
+  }
+  if (report.chartMissing) ReportMissingChart();
+  if (report.newStep) beatPulse = beatPulse == 0 ? 1 : int32_t(uint32_t(beatPulse) + 1u);
+}
 
 void ForgetSong() {
   std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
@@ -137,13 +145,4 @@ int PlayFrame() {
   colourPhase = (colourPhase + 1) % kColourPhases;
   DrawBanner();
   return 0;
-}
-
-void ResetFrameCounters() {
-  beatPulse = 0;
-  frameCounter = 0;
-  frameInterval = 0;
-  colourPhase = 0;
-  std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
-  std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
 }

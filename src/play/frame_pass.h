@@ -7,12 +7,9 @@
 
 #include <cstdint>
 
-#include "plugin/platform.h"
-
-// The play field, the back buffer and the game window's client area, in
-// pixels; y grows downwards.
-constexpr int kFieldWidth = 288;
-constexpr int kFieldHeight = 310;
+#include "base/platform.h"
+#include "chart/step_clock.h"
+#include "gfx/draw.h"
 
 // Field geometry: lane n's cells start at x = 60 + 45 n; the target row's
 // top edge is at y = 16; cells are 32 x 32.
@@ -23,9 +20,9 @@ constexpr int32_t kCellSize = 32;
 // Edge of the lit target per step of the press animation (pressFrame 0..4).
 constexpr int32_t pressSizes[5] = {20, 24, 26, 28, 30};
 
-// Advanced by the step clock on every new step (0 -> 1, else +1); the field
-// pass lights the target row while it is 2, and the frame pass then sets it
-// back to 0.
+// Advanced on every new step the step clock reports (0 -> 1, else +1); the
+// field pass lights the target row while it is 2, and the frame pass then
+// sets it back to 0.
 extern int32_t beatPulse;
 // Number of completed frame passes, shown in the event log.
 extern int32_t frameCounter;
@@ -53,11 +50,14 @@ void ForgetSong();
 // song but no chart text is loaded (nothing drawn past the background).
 int PlayFrame();
 
+// What the frame pass does with what the step clock saw, in this order: a
+// position below 1 ms clears combo and cools the flame (FlameMood 0); a
+// chart missing for LEVEL is told (ReportMissingChart); a new step advances
+// the beat pulse. The frame pass then spawns the new step's arrows, or at
+// the chart's end sets FlameMood to 3.
+void ActOnStepClock(const StepClockReport& report);
+
 // The field pass over the four lanes: target row and press animation,
 // judge, retire, then every live arrow drawn (unless hit) and, with
 // `moveArrows`, risen by this frame's rise. Draws into the back buffer only.
 void DrawField(bool moveArrows);
-
-// Resets the counters and the last-seen title to their load-time zeros.
-// For tests.
-void ResetFrameCounters();

@@ -1,16 +1,16 @@
-// frame_pass_win32.cpp -- Render: one frame of the game, composed and presented.
-#include <windows.h>
+// frame_pass_win32.cpp -- Render's frame: timed, composed and presented.
+#include "play/frame_pass_win32.h"
 
+#include "base/event_log.h"
 #include "flame/flame_surfaces_win32.h"
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
-#include "plugin/event_log.h"
-#include "plugin/plugin_win32.h"
 
 int32_t framePassRunning = 0;
 
 namespace {
 
+LONGLONG counterFrequency;  // counts a second; 0 when there is no counter
 LONGLONG lastCounterReading;
 
 void MeasureFrameInterval() {
@@ -28,20 +28,20 @@ void PaintBackground() {
   WriteLogLine(copied ? "Back ground bitmap render OK." : "Back ground bitmap render failed.");
 }
 
-void Present() {
+void Present(HWND gameWindow) {
   HDC windowDC = GetDC(gameWindow);
   BitBlt(windowDC, 0, 0, kFieldWidth, kFieldHeight, backBuffer.memoryDC, 0, 0, SRCCOPY);
   ReleaseDC(gameWindow, windowDC);
 }
 
-int RunFramePass(winampVisModule* module) {
+int ComposeFrame(HWND gameWindow, HWND hostWindow) {
   MeasureFrameInterval();
   WriteLogLine("Start to render frame #%ld.", long(frameCounter));
-  if (GetActiveWindow() == module->hwndParent) SetActiveWindow(gameWindow);
+  if (GetActiveWindow() == hostWindow) SetActiveWindow(gameWindow);
   PaintBackground();
   if (PlayFrame() != 0) return 1;
   DrawFlameOverlay();
-  Present();
+  Present(gameWindow);
   ++frameCounter;
   WriteLogLine("Frame #%ld rendered.", long(frameCounter - 1));
   return 0;
@@ -49,15 +49,18 @@ int RunFramePass(winampVisModule* module) {
 
 }  // namespace
 
-int __cdecl Render(winampVisModule* module) {
-  // Without a game window (a Render after Quit) there is nothing to draw
-  // on: GetDC would hand out the whole screen.
-  if (gameWindow == nullptr) return 1;
+void StartFrameClock() {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  counterFrequency = frequency.QuadPart;
+}
+
+int RunFramePass(HWND gameWindow, HWND hostWindow) {
   // A box or the configuration dialog opened from inside the pass runs a
   // modal loop that may paint the game window; that paint must not start a
   // second pass (see the paint routine).
   framePassRunning = 1;
-  int result = RunFramePass(module);
+  int result = ComposeFrame(gameWindow, hostWindow);
   framePassRunning = 0;
   return result;
 }

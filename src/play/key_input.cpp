@@ -3,7 +3,7 @@
 
 #include "play/frame_pass.h"
 #include "play/lanes.h"
-#include "plugin/platform.h"
+#include "base/platform.h"
 
 namespace {
 

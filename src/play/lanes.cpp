@@ -102,10 +102,3 @@ int HitOldest(int n) {
   else if (combo < INT32_MAX) ++combo;
   return 1;
 }
-
-void ResetLanes() {
-  std::memset(lanes, 0, sizeof lanes);
-  std::memset(pressed, 0, sizeof pressed);
-  std::memset(pressFrame, 0, sizeof pressFrame);
-  combo = 0;
-}

@@ -35,8 +35,8 @@ extern int32_t pressed[kLaneCount];
 // Per lane: the press animation's step 0..4; 0 whenever pressed is 0.
 extern int32_t pressFrame[kLaneCount];
 // Judgement counter: -1 after a miss, 0 nothing to show, n >= 1 for n hits
-// in a row. Reset to 0 by the chart loader and by the step clock while the
-// position is below 1 ms.
+// in a row. Reset to 0 by the frame pass when a new song's chart loads and
+// while the position is below 1 ms.
 extern int32_t combo;
 
 // The step characters that name lanes, searched front to back, and the lane
@@ -72,7 +72,3 @@ int32_t RiseFor(int32_t frameIntervalMs);
 // unjudged arrow if it lies in the hit window and updates combo (-1 -> 0,
 // else +1). Returns 1 on a hit.
 int HitOldest(int n);
-
-// Puts every lane, the press state and combo back to their load-time zeros.
-// For tests; the game itself never clears the lanes as a whole.
-void ResetLanes();

@@ -3,13 +3,17 @@
 
 #include <utility>
 
+#include "base/event_log.h"
+#include "base/host_request_win32.h"
+#include "base/settings.h"
+#include "gfx/draw.h"
 #include "gfx/surfaces_win32.h"
-#include "play/frame_pass.h"
+#include "play/frame_pass_win32.h"
 #include "play/key_input.h"
-#include "plugin/event_log.h"
-#include "plugin/platform.h"
 #include "plugin/plugin_win32.h"
-#include "plugin/settings.h"
+
+HWND gameWindow;
+int32_t firstPaint = 1;
 
 namespace {
 
@@ -28,7 +32,7 @@ void Paint(HWND window) {
     EndPaint(window, &paint);
     return;
   }
-  bool playing = SendMessageA(module->hwndParent, WM_USER, 0, kHostIsPlaying) == 1;
+  bool playing = SendHostRequest(module->hwndParent, kHostIsPlaying) == 1;
   int result = 0;
   // Inside a pass (a chart's error box or the configuration it opened) a
   // nested pass would find no chart, end the game and close the box before
@@ -125,6 +129,11 @@ POINT OpenPlace(HWND owner, DWORD style, DWORD exStyle) {
 }
 
 }  // namespace
+
+winampVisModule* ModuleOfGameWindow() {
+  if (gameWindow == nullptr) return nullptr;
+  return reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(gameWindow, GWLP_USERDATA));
+}
 
 int CreateGameWindow(winampVisModule* module) {
   WNDCLASSA windowClass = {};

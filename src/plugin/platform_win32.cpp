@@ -1,22 +1,26 @@
-// platform_win32.cpp -- host requests and error boxes for the portable code.
+// platform_win32.cpp -- host requests, keys and error boxes for the portable code.
+#include "base/platform.h"
+
 #include <windows.h>
 #include <commdlg.h>
 
-#include "plugin/platform.h"
+#include "base/host_request_win32.h"
+#include "plugin/game_window_win32.h"
 #include "plugin/plugin_win32.h"
 
 namespace {
 
-LRESULT SendHostRequest(int32_t request, WPARAM wParam) {
+// Requests go to the host window of the game window's module record.
+LRESULT SendHostRequest(HostRequest request, WPARAM wParam) {
   winampVisModule* module = ModuleOfGameWindow();
   if (module == nullptr) return 0;
-  return SendMessageA(module->hwndParent, WM_USER, wParam, LPARAM(request));
+  return SendHostRequest(module->hwndParent, request, wParam);
 }
 
 }  // namespace
 
 int32_t Platform_AskHost(int32_t request) {
-  return int32_t(SendHostRequest(request, 0));
+  return int32_t(SendHostRequest(HostRequest(request), 0));
 }
 
 const char* Platform_AskHostFileName(int32_t entry) {
@@ -28,7 +32,6 @@ void Platform_ShowError(const char* text) {
 }
 
 int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size) {
-  constexpr int32_t kHostEntryWideFileName = 214;
   auto* name = reinterpret_cast<const wchar_t*>(SendHostRequest(kHostEntryWideFileName, WPARAM(entry)));
   wchar_t wideTitle[MAX_PATH];
   if (name == nullptr || GetFileTitleW(name, wideTitle, MAX_PATH) != 0) return 0;

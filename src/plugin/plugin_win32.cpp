@@ -3,21 +3,18 @@
 
 #include <type_traits>
 
+#include "base/event_log.h"
+#include "base/log_file.h"
+#include "base/module_win32.h"
+#include "base/settings_win32.h"
 #include "chart/chart_loader.h"
 #include "config/config_dialog_win32.h"
 #include "flame/flame_surfaces_win32.h"
 #include "flame/flame_thread_win32.h"
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
-#include "plugin/event_log.h"
-#include "plugin/event_log_win32.h"
+#include "play/frame_pass_win32.h"
 #include "plugin/game_window_win32.h"
-#include "plugin/settings_win32.h"
-
-HINSTANCE moduleInstance;
-HWND gameWindow;
-int32_t firstPaint = 1;
-LONGLONG counterFrequency;
 
 namespace {
 
@@ -58,11 +55,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-winampVisModule* ModuleOfGameWindow() {
-  if (gameWindow == nullptr) return nullptr;
-  return reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(gameWindow, GWLP_USERDATA));
-}
-
 int __cdecl Init(winampVisModule* module) {
   ChooseSettingsFolder(module);
   ReadSettings(module);
@@ -87,11 +79,15 @@ int __cdecl Init(winampVisModule* module) {
   ShowWindow(gameWindow, SW_SHOWNORMAL);
   WriteLogLine("Window visible now.");
   ForgetSong();
-
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  counterFrequency = frequency.QuadPart;
+  StartFrameClock();
   return 0;
+}
+
+int __cdecl Render(winampVisModule* module) {
+  // Without a game window (a Render after Quit) there is nothing to draw
+  // on: GetDC would hand out the whole screen.
+  if (gameWindow == nullptr) return 1;
+  return RunFramePass(gameWindow, module->hwndParent);
 }
 
 void __cdecl Quit(winampVisModule* module) {

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "chart/chart_loader.h"
+#include "chart/chart_file.h"
 #include "chart/step_clock.h"
-#include "plugin/platform.h"
-#include "plugin/settings.h"
+#include "play/frame_pass.h"
+#include "base/platform.h"
+#include "base/settings.h"
 #include "win32_support.h"
 
 namespace {
@@ -167,7 +169,9 @@ TEST_F(ChartFile, MissingLevelShowsTheBadHeaderBox) {
   ASSERT_EQ(LoadStepChart("Song.mp3"), 1);
   LEVEL = 2;
   char step = '0';
-  EXPECT_EQ(PollStepClock(step), 0);
+  StepClockReport report;
+  EXPECT_EQ(PollStepClock(step, report), 0);
+  ActOnStepClock(report);  // as the frame pass does
   EXPECT_EQ(step, '0');
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Error|Bad MSD file header|error icon"});
 }

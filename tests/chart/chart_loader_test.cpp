@@ -24,14 +24,12 @@ class ChartLoader : public testing::Test {
 
 TEST_F(ChartLoader, LoadsTheWorkedExample) {
   WRITE_LOG = 1;
-  combo = 7;
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
   EXPECT_EQ(ChartText(), kWorkedExampleText);
   EXPECT_EQ(stepChart.textSize, 89u);
   EXPECT_EQ(stepChart.textLength, 75u);
   EXPECT_EQ(stepChart.msPerStep, 250.0f);
   EXPECT_EQ(stepChart.stepCount, 16);
-  EXPECT_EQ(combo, 0);
   EXPECT_TRUE(fake.errorBoxes.empty());
   EXPECT_EQ(FakePlatform_LogLines(),
             (std::vector<std::string>{"Start to load MSD file for <Song.mp3>...",
@@ -84,7 +82,6 @@ TEST_F(ChartLoader, OutcomeTable) {
     fake.errorBoxes.clear();
     fake.logWrites.clear();
     WRITE_LOG = 1;
-    combo = 5;
     o.arrange();
     EXPECT_EQ(LoadStepChart("Song.mp3"), o.result) << o.name;
     EXPECT_EQ(stepChart.chartText == nullptr, o.chartText == nullptr) << o.name;
@@ -96,7 +93,6 @@ TEST_F(ChartLoader, OutcomeTable) {
         << o.name;
     ASSERT_FALSE(FakePlatform_LogLines().empty()) << o.name;
     EXPECT_EQ(FakePlatform_LogLines().back(), o.lastLog) << o.name;
-    EXPECT_EQ(combo, 0) << o.name;
   }
 }
 

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/log_file.h"
+#include "base/platform.h"
+#include "chart/chart_file.h"
 #include "gfx/draw.h"
-#include "plugin/platform.h"
 
 FakePlatform fake;
 

@@ -5,9 +5,10 @@
 
 #include <vector>
 
+#include "chart/step_clock.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
@@ -32,7 +32,10 @@ void PlayAt(int32_t pos) {
   fake.position = pos;
   char character = '0';
   int64_t before = lastStep;
-  int result = PollStepClock(character);
+  StepClockReport report;
+  int result = PollStepClock(character, report);
+  Check(!(report.newStep && report.chartMissing));
+  Check(report.newStep == (result == 0 && lastStep != before));
   Check(result == 0 || result == 1 || result == -1);
   if (result == 0 && lastStep != before) {
     Check(lastStep >= 0 && lastStep < int64_t(stepChart.textLength));

@@ -16,7 +16,7 @@
 #include "play/frame_pass.h"
 #include "play/key_input.h"
 #include "play/lanes.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 #include "play/play_test_support.h"
 #include "fuzz/fuzz_check.h"
 

@@ -15,7 +15,7 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t position : {0, 300, 700, 1200, -1, 2147483647}) {
     fake.position = position;
     char step = '0';
-    int result = PollStepClock(step);
+    StepClockReport report;
+    int result = PollStepClock(step, report);
     Check(result >= -1 && result <= 1);
   }
   return 0;

@@ -127,6 +127,22 @@ TEST_F(Field, FrameFollowsTheSongAndItsChart) {
   EXPECT_EQ(FakePlatform_LogLines().back(), "MSD data read ended.");
 }
 
+// A new song's judgements start afresh whether its chart loads or not; the
+// same song playing on keeps its combo.
+TEST_F(Field, NewSongClearsTheCombo) {
+  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
+  struct Case { const char* song; int32_t comboAfter; };
+  const std::vector<Case> cases = {
+      {"C:\\Music\\Song.mp3", 0}, {"C:\\Music\\Song.mp3", 7}, {"C:\\Music\\None.mp3", 0}};
+  for (const Case& c : cases) {
+    fake.fileNames[0] = c.song;
+    combo = 7;
+    FrameAt(500);
+    EXPECT_EQ(combo, c.comboAfter) << c.song;
+  }
+}
+
 // The ANSI name (request 211) lost the song's characters; the wide name
 // (request 214) finds the chart, while the log keeps the ANSI name.
 TEST_F(Field, WideNameFindsTheChartTheAnsiNameLost) {

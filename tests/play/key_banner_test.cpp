@@ -4,7 +4,7 @@
 #include "play/banner.h"
 #include "play/key_input.h"
 #include "play/play_test_support.h"
-#include "plugin/platform.h"
+#include "base/platform.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "fakes/platform_fake.h"
-#include "plugin/event_log.h"
-#include "plugin/settings.h"
+#include "base/event_log.h"
+#include "base/settings.h"
 
 namespace {
 

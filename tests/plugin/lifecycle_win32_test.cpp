@@ -5,10 +5,10 @@
 #include <sstream>
 #include <string>
 
-#include "plugin/event_log_win32.h"
+#include "base/log_file.h"
 #include "plugin/plugin_win32.h"
-#include "plugin/settings.h"
-#include "plugin/settings_win32.h"
+#include "base/settings.h"
+#include "base/settings_win32.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/settings.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
-#include "plugin/settings.h"
+#include "base/settings.h"
 
 namespace {
 
@@ -75,10 +75,11 @@ int main() {
       constexpr int kCalls = 200000;
       auto start = Clock::now();
       char step = '0';
+      StepClockReport report;
       for (int i = 0; i < kCalls; ++i) {
         fake.position = from + (i % 1000) * 25;
         if (i % 1000 == 0) fake.requests.clear();
-        PollStepClock(step);
+        PollStepClock(step, report);
       }
       std::printf("PollStepClock, level %d, at %4d s: %.0f ns a call\n", level, from / 1000,
                   SecondsSince(start) / kCalls * 1e9);

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/vis_header_win32.h"
+#include "base/vis_header_win32.h"
 #include "scenario.h"
 
 struct Host {

@@ -1,10 +1,9 @@
-// event_log_win32.cpp -- the event log file: create, write through, close.
-#include "plugin/event_log_win32.h"
+// log_file_win32.cpp -- the event log file: create, write through, close.
+#include "base/log_file.h"
 
 #include <windows.h>
 
-#include "plugin/platform.h"
-#include "plugin/settings_win32.h"
+#include "base/settings_win32.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // settings.cpp -- the settings values and the name of a file beside the module.
-#include "plugin/settings.h"
+#include "base/settings.h"
 
 #include <cstring>
 

@@ -1,10 +1,11 @@
-// platform.h -- the few services the portable game code asks of the platform.
+// platform.h -- what the portable game code asks of the host and the game window.
 //
 // The game's rules (chart reading, step clock, lanes, banner choice, flame)
-// never include <windows.h>. They reach the player, the event log, message
-// boxes, chart files and memory only through these functions. The plug-in
-// links their Win32 versions (platform_win32.cpp); native tests link
-// recording fakes (tests/fakes/platform_fake.cpp).
+// never include <windows.h>. They reach the player, its keyboard and message
+// boxes only through these functions, the event log through log_file.h and
+// chart files through chart/chart_file.h. The plug-in links the Win32
+// versions of these (plugin/platform_win32.cpp, which knows the game
+// window); native tests link recording fakes (tests/fakes/platform_fake.cpp).
 //
 // Unless a comment says otherwise, every function here is called on the
 // host's visualisation thread, the one that runs Init, Render and Quit.
@@ -12,14 +13,7 @@
 
 #include <cstdint>
 
-// Requests the host answers, sent to its main window as WM_USER with the
-// request number in lParam.
-enum HostRequest : int32_t {
-  kHostIsPlaying = 104,     // 1 while playing; anything else is not playing
-  kHostPosition = 105,      // playback position in ms, signed 32-bit
-  kHostPlaylistIndex = 125, // index of the current playlist entry
-  kHostEntryFileName = 211, // file name of a playlist entry (wParam = index)
-};
+#include "base/host_requests.h"
 
 // Sends `request` (104, 105 or 125) with wParam 0 to the host's main window
 // named by the game window's module record, and returns the answer truncated
@@ -56,33 +50,6 @@ constexpr uint32_t kWideTitleSize = 1024;
 // and the title fits, 0 otherwise (the host does not answer 214).
 int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size);
 
-// Opens the chart file `name` (UTF-8, no folder) in `folder` (ANSI) by its
-// wide name, as Platform_OpenChartFile does. A path of 260 or more wide
-// characters does not open.
-int Platform_OpenChartFileWide(const char* folder, const char* name);
-
-// Appends `count` bytes to the open event log with one write. Does nothing
-// while no log file is open; write failures are ignored.
-void Platform_WriteLog(const char* bytes, uint32_t count);
-
 // Shows `text` in a modal message box titled "Error" with the error icon,
 // owned by the game window. Returns when the user has closed it.
 void Platform_ShowError(const char* text);
-
-// The chart file. Opening closes the file opened before, if any; the handle
-// is kept by the platform until Platform_CloseChartFile or the next open.
-// Open: read access, other readers allowed, the file must exist. 1 on success.
-int Platform_OpenChartFile(const char* path);
-// Size in bytes of the open chart file (low 32 bits).
-uint32_t Platform_ChartFileSize();
-// Reads `size` bytes from the open chart file into `buffer` with one read.
-// 1 when all `size` bytes arrived, 0 on a failed or short read.
-int Platform_ReadChartFile(char* buffer, uint32_t size);
-// Closes the open chart file, if any.
-void Platform_CloseChartFile();
-
-// One zero-filled block of `size` bytes for the chart text, locked for as
-// long as it is held. Null when it cannot be had.
-char* Platform_AllocChartBlock(uint32_t size);
-// Unlocks and frees a block from Platform_AllocChartBlock.
-void Platform_FreeChartBlock(char* block);

@@ -1,12 +1,12 @@
 // event_log.cpp -- formatting of event log lines into their 200-byte buffer.
-#include "plugin/event_log.h"
+#include "base/event_log.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/platform.h"
-#include "plugin/settings.h"
+#include "base/log_file.h"
+#include "base/settings.h"
 
 void WriteLogLine(const char* format, ...) {
   if (WRITE_LOG == 0) return;

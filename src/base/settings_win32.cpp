@@ -1,17 +1,17 @@
 // settings_win32.cpp -- plugin.ini through the private-profile functions.
-#include "plugin/settings_win32.h"
+#include "base/settings_win32.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstring>
 
+#include "base/host_request_win32.h"
+
 namespace {
 
 constexpr char kSettingsFileName[] = "plugin.ini";
-
 constexpr char kLogFileName[] = "StomparaLog.txt";
-constexpr LPARAM kHostSettingsFolder = 335;  // the player's own settings folder
 
 // The folder plugin.ini and the log live in, with its final backslash; empty
 // until chosen, and when no folder name fits.
@@ -76,7 +76,7 @@ void ChooseSettingsFolder(const winampVisModule* module) {
     return;
   // The player keeps its plug-ins' settings in the Plugins folder of its own.
   auto* playerFolder = reinterpret_cast<const char*>(
-      SendMessageA(module->hwndParent, WM_USER, 0, kHostSettingsFolder));
+      SendHostRequest(module->hwndParent, kHostSettingsFolder));
   if (playerFolder != nullptr && SubFolder(playerFolder, "Plugins", settingsFolder) &&
       CanWriteSettingsIn(settingsFolder))
     return;
