@@ -2,9 +2,9 @@
 //
 // The field pass and the banner are portable code; they draw only through
 // these functions. The plug-in links their GDI versions (draw_win32.cpp);
-// native tests link a recorder (tests/fakes/draw_fake.cpp). Coordinates are
-// back-buffer pixels (288 x 310, y down); source cells are 32 x 32 pixels of
-// the sheets as shrunk at Init, column 32 x lane.
+// native tests link a recorder (tests/fakes/platform_fake.cpp).
+// Coordinates are back-buffer pixels (288 x 310, y down); source cells are
+// 32 x 32 pixels of the sheets as shrunk at Init, column 32 x lane.
 #pragma once
 
 #include <cstdint>
