@@ -1,4 +1,8 @@
 // dialog_win32.cpp -- the plug-in's configuration dialog: the config thread, and handling the dialog as a user.
+#include "dialog_win32.h"  // windows.h, before commctrl.h
+
+#include <commctrl.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -6,8 +10,7 @@
 
 #include "host_win32.h"
 #include "journal.h"
-
-#include <commctrl.h>  // after <windows.h>, which it needs
+#include "watch_win32.h"
 
 namespace {
 

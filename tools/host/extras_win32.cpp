@@ -1,12 +1,18 @@
 // extras_win32.cpp -- the harness's autoplayer, frame recording and the song's sound.
-#include "host_win32.h"  // windows.h, before mmsystem.h
+#include "extras_win32.h"
+
+#include <windows.h>  // before mmsystem.h
 
 #include <mmsystem.h>
 
 #include <cstdio>
+#include <string>
 
 #include "autoplay.h"
+#include "host_win32.h"
 #include "journal.h"
+#include "vis_session_win32.h"
+#include "watch_win32.h"
 
 namespace {
 

@@ -8,6 +8,8 @@
 // Windows and fail every later one as Windows fails it (a null handle,
 // INVALID_HANDLE_VALUE or FALSE, with ERROR_NOT_ENOUGH_MEMORY). `unfault`
 // lets every call through again.
+#include "faults_win32.h"
+
 #include <cstring>
 #include <mutex>
 #include <set>

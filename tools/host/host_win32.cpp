@@ -1,10 +1,16 @@
 // host_win32.cpp -- the host harness: loads a plug-in as the player does and runs a scenario.
+#include "host_win32.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
-#include "host_win32.h"
+#include "dialog_win32.h"
+#include "extras_win32.h"
+#include "faults_win32.h"
 #include "journal.h"
+#include "vis_session_win32.h"
+#include "watch_win32.h"
 
 Host host;
 

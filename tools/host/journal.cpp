@@ -1,6 +1,7 @@
 // journal.cpp -- JSON-lines formatting and the journal file.
 #include "journal.h"
 
+#include <cstdio>
 #include <mutex>
 
 namespace {

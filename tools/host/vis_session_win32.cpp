@@ -1,6 +1,10 @@
 // vis_session_win32.cpp -- plug-in sessions: Init, Render every frame, Quit, on a thread of their own or the main one.
+#include "vis_session_win32.h"
+
 #include <algorithm>
 
+#include "dialog_win32.h"
+#include "extras_win32.h"
 #include "host_win32.h"
 #include "journal.h"
 

@@ -1,13 +1,17 @@
 // watch_win32.cpp -- what the harness sees of the plug-in: message boxes, the window, captures.
-#include <map>
-#include <string>
-#include <vector>
-
-#include "host_win32.h"  // windows.h, before psapi.h
+#include "watch_win32.h"  // windows.h, before psapi.h
 
 #include <psapi.h>
 
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "dialog_win32.h"
+#include "faults_win32.h"
+#include "host_win32.h"
 #include "journal.h"
+#include "vis_session_win32.h"
 
 namespace {
 

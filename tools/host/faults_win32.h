@@ -1,0 +1,15 @@
+// faults_win32.h -- the plug-in's Windows calls, counted, and made to fail on demand.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Patches the plug-in's imports for the scenario's `fault` lines (right
+// after it is loaded), and lets every call through again (`unfault`).
+// Main thread only.
+void InstallFaults(HMODULE plugin);
+void ClearFaults();
+// GDI objects and kernel handles the plug-in made and has not freed. Any
+// thread: the stand-ins that keep them run on whichever thread calls.
+void HeldObjects(int64_t& gdi, int64_t& handles);
