@@ -31,7 +31,8 @@ struct ClientPicture {
   std::vector<uint32_t> rgb;
 };
 bool GrabClient(HWND window, ClientPicture& picture);
-// Saves the game window's client area as a 24-bit BMP; false when it cannot.
+// Saves `window`'s client area as a 24-bit BMP (`width`, `height` its size);
+// false when it cannot.
 bool SaveClientBmp(HWND window, const char* path, int& width, int& height);
 // Saves `window`'s client area as a 24-bit BMP file and journals `capture`
 // (ok 0 when there is no window, it has no client area or the file cannot
