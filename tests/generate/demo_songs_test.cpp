@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "chart_report.h"
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 #include "synth.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "msd_writer.h"
+#include "tools/chart/checked_msd.h"
 #include "tool_files.h"
 
 namespace {

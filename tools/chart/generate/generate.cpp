@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "msd_writer.h"
+#include "tools/chart/checked_msd.h"
 #include "step_choice.h"
 #include "tool_files.h"
 
