@@ -119,6 +119,24 @@ int32_t stepIndexAt(int32_t t, float msPerStep) {
   return int32_t(quotient);  // truncates toward zero, always in range here
 }
 
+int64_t StepDueAt(int32_t index, float msPerStep) {
+  // The latest position searched for a due time: t stays below 2^31 up to here.
+  constexpr int32_t kLatestPosition = 2000000000;
+  auto reached = [&](int32_t pos) { return stepIndexAt(correctedPosition(pos, 0), msPerStep) >= index; };
+  if (!reached(kLatestPosition)) return -1;
+  int32_t low = 0;
+  int32_t high = kLatestPosition;
+  while (low < high) {
+    int32_t middle = low + (high - low) / 2;
+    if (reached(middle)) {
+      high = middle;
+    } else {
+      low = middle + 1;
+    }
+  }
+  return low;
+}
+
 bool isPlayableStepLength(float msPerStep) {
   return msPerStep > 0.0f && !std::isinf(msPerStep);
 }

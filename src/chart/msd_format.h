@@ -95,6 +95,11 @@ int32_t correctedPosition(int32_t pos, int32_t sampled);
 // a number (0 / 0) gives 0. No conversion is ever undefined.
 int32_t stepIndexAt(int32_t t, float msPerStep);
 
+// First playback position in ms, playing from the start, at which step
+// `index` of a chart with `msPerStep` is due; -1 when no 32-bit position
+// reaches it.
+int64_t StepDueAt(int32_t index, float msPerStep);
+
 // True when `msPerStep` can time a chart: above 0 and finite.
 bool isPlayableStepLength(float msPerStep);
 

@@ -1,5 +1,5 @@
 // chart_report_test.cpp -- the chart inspector's findings, formats and exit statuses.
-#include "chart_report.h"
+#include "tools/chart/chart_report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // convert_test.cpp -- converted charts played by the game's own step clock and lanes.
-#include "convert.h"
+#include "tools/chart/convert/convert.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "chart/chart_tool_run.h"
-#include "chart_report.h"
 #include "play/play_test_support.h"
+#include "tools/chart/chart_report.h"
 
 namespace {
 

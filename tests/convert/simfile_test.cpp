@@ -1,12 +1,12 @@
 // simfile_test.cpp -- DWI and SM files read into notes, beats and song times.
-#include "simfile.h"
+#include "tools/chart/convert/simfile.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "convert.h"
+#include "tools/chart/convert/convert.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "chart_report.h"
-#include "generate.h"
+#include "tools/chart/chart_report.h"
+#include "tools/chart/generate/generate.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

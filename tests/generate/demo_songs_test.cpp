@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "chart_report.h"
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 #include "synth.h"
+#include "tools/chart/chart_report.h"
 
 namespace {
 

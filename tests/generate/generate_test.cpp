@@ -1,5 +1,5 @@
 // generate_test.cpp -- charts from synthetic beat tracks whose every click time is known.
-#include "generate.h"
+#include "tools/chart/generate/generate.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "chart/chart_tool_run.h"
-#include "chart_report.h"
 #include "synth.h"
+#include "tools/chart/chart_report.h"
 
 namespace fs = std::filesystem;
 

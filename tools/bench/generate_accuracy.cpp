@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "generate.h"
 #include "synth.h"
+#include "tools/chart/generate/generate.h"
 
 int main() {
   const double tempos[] = {97.5, 120.0, 143.0, 174.0};

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "chart_report.h"
-#include "convert.h"
-#include "tool_files.h"
+#include "tools/chart/convert/convert.h"
+#include "tools/chart/convert/tool_files.h"
 #ifdef STOMPARA_CHART_GENERATE
-#include "generate.h"
+#include "tools/chart/generate/generate.h"
 #endif
 
 namespace {

@@ -76,11 +76,6 @@ std::vector<std::string> SongTitlesFor(const std::string& fileName);
 // "right" joined by blanks; "" for a character that spawns none.
 std::string LanesOf(char step);
 
-// First playback position in ms, playing from the start, at which step
-// `index` of a chart with `msPerStep` is due; -1 when no 32-bit position
-// reaches it.
-int64_t StepDueAt(int32_t index, float msPerStep);
-
 // The human-readable report: summary, levels, titles, warnings, verdict.
 std::string FormatChartText(const ChartReport& report);
 // One JSON object: bpm, msPerStep, stepCount, charts, levels, warnings.

@@ -1,4 +1,4 @@
-// chart_report_format.cpp -- song titles, lanes, due times, and the report as text, JSON and timeline.
+// chart_report_format.cpp -- song titles, lanes, and the report as text, JSON and timeline.
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -11,8 +11,6 @@
 namespace {
 
 const char* const kLevelNames[kReportedLevels] = {"Standard", "Advanced", "Expert"};
-// The latest position searched for a due time: t stays below 2^31 up to here.
-constexpr int32_t kLatestPosition = 2000000000;
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -117,22 +115,6 @@ std::string LanesOf(char step) {
   std::string text;
   for (int i = 0; i < count; ++i) text += std::string(i ? " " : "") + kLaneNames[named[i]];
   return text;
-}
-
-int64_t StepDueAt(int32_t index, float msPerStep) {
-  auto reached = [&](int32_t pos) { return stepIndexAt(correctedPosition(pos, 0), msPerStep) >= index; };
-  if (!reached(kLatestPosition)) return -1;
-  int32_t low = 0;
-  int32_t high = kLatestPosition;
-  while (low < high) {
-    int32_t middle = low + (high - low) / 2;
-    if (reached(middle)) {
-      high = middle;
-    } else {
-      low = middle + 1;
-    }
-  }
-  return low;
 }
 
 std::string FormatChartText(const ChartReport& r) {

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "msd_writer.h"
 #include "tool_files.h"
+#include "tools/chart/checked_msd.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "simfile.h"
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 struct ConvertedSong {
   Simfile song;

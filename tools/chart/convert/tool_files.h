@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 // A whole number from low to high, and nothing else.
 bool ParseWhole(const char* text, long low, long high, long& value);

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "msd_writer.h"
 #include "step_choice.h"
-#include "tool_files.h"
+#include "tools/chart/checked_msd.h"
+#include "tools/chart/convert/tool_files.h"
 
 bool GenerateFromAnalysis(const std::string& fileName, const PlacementOptions& options, GeneratedSong& song,
                           std::string& error) {

@@ -5,7 +5,7 @@
 
 #include "audio_analysis.h"
 #include "beat_grid.h"
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 struct GeneratedSong {
   AudioAnalysis analysis;

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "generate.h"
-#include "tool_files.h"
+#include "tools/chart/convert/tool_files.h"
 
 namespace fs = std::filesystem;
 

@@ -15,7 +15,7 @@
 
 #include "audio_analysis.h"
 #include "beat_grid.h"
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 // The notes of each level, at their song times.
 void ChooseSteps(const AudioAnalysis& analysis, const BeatGrid& grid, std::vector<TimedNote> (&levels)[kLevels]);

@@ -1,9 +1,9 @@
-// msd_writer.h -- an MSD file the game reads without a surprise.
+// msd_writer.h -- placed steps as an MSD file the game reads without a surprise.
 #pragma once
 
 #include <string>
 
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 struct MsdText {
   std::string title;
@@ -15,9 +15,5 @@ struct MsdText {
 // The file: remark, title and artist lines, the tempo, then the three
 // charts with 16-character headers and step lines of 64, every line ended
 // by CR LF. Text that the game would take for a tag or a step is blanked
-// out of the title, artist and remark.
+// out of the title, artist and remark. Plain computation, any thread.
 std::string WriteMsd(const PlacedSteps& placed, const MsdText& text);
-
-// WriteMsd, then the chart inspector on the result: false with `error` set
-// when the game would find any surprise in it (it never should).
-bool WriteCheckedMsd(const PlacedSteps& placed, const MsdText& text, std::string& msd, std::string& error);

@@ -1,9 +1,7 @@
 // msd_writer.cpp -- writes placed steps as an MSD file.
-#include "msd_writer.h"
+#include "authoring/msd_writer.h"
 
 #include <algorithm>
-
-#include "chart_report.h"
 
 namespace {
 
@@ -40,13 +38,4 @@ std::string WriteMsd(const PlacedSteps& placed, const MsdText& text) {
     if (steps.empty()) file += ";\r\n";
   }
   return file;
-}
-
-bool WriteCheckedMsd(const PlacedSteps& placed, const MsdText& text, std::string& msd, std::string& error) {
-  msd = WriteMsd(placed, text);
-  ChartReport report = InspectChart("Song.msd", msd);
-  if (report.warnings.empty() && report.notPlayable.empty()) return true;
-  error = "the chart made would surprise the game: " +
-          (report.warnings.empty() ? report.notPlayable : report.warnings.front().message);
-  return false;
 }

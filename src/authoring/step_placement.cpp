@@ -1,5 +1,5 @@
 // step_placement.cpp -- picks the grid and the step of every note.
-#include "step_placement.h"
+#include "authoring/step_placement.h"
 
 #include <algorithm>
 #include <bitset>
@@ -8,7 +8,6 @@
 #include <deque>
 
 #include "chart/msd_format.h"
-#include "chart_report.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
 
