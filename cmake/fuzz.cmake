@@ -17,4 +17,4 @@ target_link_libraries(simfile_fuzz PRIVATE stompara_convert stompara_chart_repor
 target_link_libraries(audio_fuzz PRIVATE stompara_generate)
 # The harness reads scenario files people write.
 target_sources(scenario_fuzz PRIVATE tools/host/scenario.cpp tools/host/journal.cpp)
-target_include_directories(scenario_fuzz PRIVATE tools/host)
+target_include_directories(scenario_fuzz PRIVATE ${CMAKE_SOURCE_DIR})

@@ -15,7 +15,7 @@ endif()
 
 # The harness's portable model (scenario files, playback answers, journal).
 add_library(stompara_host_model STATIC tools/host/scenario.cpp tools/host/journal.cpp tools/host/autoplay.cpp)
-target_include_directories(stompara_host_model PUBLIC tools/host)
+target_include_directories(stompara_host_model PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(stompara_host_model PUBLIC stompara_core)
 target_compile_options(stompara_host_model PRIVATE ${warnings})
 

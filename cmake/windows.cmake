@@ -24,7 +24,7 @@ add_subdirectory(tools/chart)
 # The host harness and what the end-to-end tests hand it, in both widths: the
 # 32-bit ones run the shipped DLL under WoW64 (scripts/wine-run32.sh).
 add_subdirectory(tools/host)
-add_library(null_module_plugin SHARED tests/host/null_module_plugin_win32.cpp)
+add_library(null_module_plugin SHARED tests/tools/host/null_module_plugin_win32.cpp)
 set_target_properties(null_module_plugin PROPERTIES PREFIX "")
 target_link_options(null_module_plugin PRIVATE ${static_runtime})
 
@@ -55,8 +55,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 
   # The portable unit tests again, as a Windows program: the same rules built
   # by the Windows compiler (32-bit long, its runtime's printf and scanf).
-  file(GLOB portable_tests CONFIGURE_DEPENDS tests/chart/*_test.cpp tests/plugin/*_test.cpp tests/play/*_test.cpp)
-  list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$|chart_report_test\\.cpp$")
+  file(GLOB portable_tests CONFIGURE_DEPENDS tests/base/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp)
+  list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$")
   add_executable(stompara_portable_tests ${portable_tests} tests/fakes/platform_fake.cpp)
   target_include_directories(stompara_portable_tests PRIVATE tests)
   target_compile_definitions(stompara_portable_tests PRIVATE STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "config/home_page.h"
 #include "base/settings.h"
+#include "config/home_page.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // key_input.cpp -- cursor-key presses: hit test, press animation, keys for the host.
 #include "play/key_input.h"
 
+#include "base/platform.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
-#include "base/platform.h"
 
 namespace {
 

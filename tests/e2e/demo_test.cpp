@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_tool_run.h"
+#include "tools/chart/chart_tool_run.h"
 #include "e2e/host_support.h"
 
 namespace {

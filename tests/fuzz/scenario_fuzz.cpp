@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scenario.h"
+#include "tools/host/scenario.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

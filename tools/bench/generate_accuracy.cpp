@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "synth.h"
+#include "tools/synth/synth.h"
 #include "tools/chart/generate/generate.h"
 
 int main() {

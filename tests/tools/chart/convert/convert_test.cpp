@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_tool_run.h"
+#include "tools/chart/chart_tool_run.h"
 #include "play/play_test_support.h"
 #include "tools/chart/chart_report.h"
 

@@ -1,5 +1,5 @@
 // autoplay_test.cpp -- the harness's perfect player against the game's own frame pass and keys.
-#include "autoplay.h"
+#include "tools/host/autoplay.h"
 
 #include <gtest/gtest.h>
 

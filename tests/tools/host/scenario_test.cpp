@@ -3,8 +3,8 @@
 
 #include <iterator>
 
-#include "journal.h"
-#include "scenario.h"
+#include "tools/host/journal.h"
+#include "tools/host/scenario.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "authoring/step_placement.h"
-#include "synth.h"
+#include "tools/synth/synth.h"
 #include "tools/chart/chart_report.h"
 
 namespace {

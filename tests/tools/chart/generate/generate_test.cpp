@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_tool_run.h"
-#include "synth.h"
+#include "tools/chart/chart_tool_run.h"
+#include "tools/synth/synth.h"
 #include "tools/chart/chart_report.h"
 
 namespace fs = std::filesystem;

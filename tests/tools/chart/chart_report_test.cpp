@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "chart_test_support.h"
-#include "chart_tool_run.h"
+#include "chart/chart_test_support.h"
+#include "tools/chart/chart_tool_run.h"
 
 namespace {
 
@@ -223,9 +223,9 @@ TEST(ChartReport, ManyChartsWithoutSemicolonReadInLinearTime) {
   EXPECT_LE(report.warnings.size(), 40001u);
 }
 
-// The tool itself, run on the hand-written files of tests/chart/msd.
+// The tool itself, run on the hand-written files of tests/tools/chart/msd.
 std::string MsdFile(const char* name) {
-  return std::string(STOMPARA_SOURCE_DIR) + "/tests/chart/msd/" + name;
+  return std::string(STOMPARA_SOURCE_DIR) + "/tests/tools/chart/msd/" + name;
 }
 
 TEST(ChartTool, ExitStatusAndWarningOfEachFile) {
