@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "bitmap_file.h"
-#include "picture_reader.h"
+#include "tools/assets/bitmap_file.h"
+#include "tools/assets/picture_reader.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "assets.h"
-#include "picture_reader.h"
+#include "tools/assets/assets.h"
+#include "tools/assets/picture_reader.h"
 
 namespace {
 

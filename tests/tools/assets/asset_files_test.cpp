@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "picture_reader.h"
+#include "tools/assets/picture_reader.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
 

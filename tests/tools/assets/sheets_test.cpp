@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "picture_reader.h"
+#include "tools/assets/picture_reader.h"
 
 namespace {
 
