@@ -15,6 +15,8 @@ target_link_libraries(chart_report_fuzz PRIVATE stompara_chart_report)
 target_link_libraries(simfile_fuzz PRIVATE stompara_convert stompara_chart_report)
 # The generator reads whatever audio files a music folder holds.
 target_link_libraries(audio_fuzz PRIVATE stompara_generate)
+# The evaluation reads MIDI charts from song folders.
+target_link_libraries(midi_fuzz PRIVATE stompara_evaluate)
 # The harness reads scenario files people write.
 target_sources(scenario_fuzz PRIVATE tools/host/scenario.cpp tools/host/journal.cpp)
 target_include_directories(scenario_fuzz PRIVATE ${CMAKE_SOURCE_DIR})

@@ -30,7 +30,8 @@ target_compile_definitions(stompara_tests PRIVATE
 target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
                       GTest::gtest GTest::gtest_main)
 # The chart tests test the inspector's report and run the inspector itself.
-target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert stompara_generate stompara_synth_lib)
+target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert stompara_generate stompara_synth_lib
+                      stompara_evaluate_command)
 add_dependencies(stompara_tests stompara_chart)
 if(TARGET stompara_assets_lib)
   target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)

@@ -9,6 +9,7 @@
 #include "tools/chart/convert/convert.h"
 #include "tools/chart/convert/tool_files.h"
 #ifdef STOMPARA_CHART_GENERATE
+#include "tools/chart/evaluate/evaluate_command.h"
 #include "tools/chart/generate/generate.h"
 #endif
 
@@ -20,8 +21,9 @@ int Usage() {
                "       stompara_chart convert [--out DIR] [--frame-ms N | --lead-ms N] [--audio NAME] [--force]\n"
                "                              FILE-OR-FOLDER...\n"
                "       stompara_chart generate [--out DIR] [--frame-ms N] [--force] AUDIO-FILE-OR-FOLDER...\n"
+               "       stompara_chart evaluate [--json] SONG-FOLDER...\n"
                "exit status: 0 playable, 1 playable with warnings, 2 not playable, 3 bad usage\n"
-               "  (convert, generate: 0 all made, 1 some failed, 2 none made, 3 bad usage)\n");
+               "  (convert, generate, evaluate: 0 all made, 1 some failed, 2 none made, 3 bad usage)\n");
   return kUsageStatus;
 }
 
@@ -63,6 +65,14 @@ int main(int argc, char** argv) {
     return RunGenerate(argc - 2, argv + 2);
 #else
     std::fprintf(stderr, "stompara_chart generate: this build has no audio analysis; use the Linux build\n");
+    return kUsageStatus;
+#endif
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "evaluate") == 0) {
+#ifdef STOMPARA_CHART_GENERATE
+    return RunEvaluate(argc - 2, argv + 2);
+#else
+    std::fprintf(stderr, "stompara_chart evaluate: this build has no audio analysis; use the Linux build\n");
     return kUsageStatus;
 #endif
   }

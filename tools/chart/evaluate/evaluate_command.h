@@ -1,0 +1,21 @@
+// evaluate_command.h -- `stompara_chart evaluate`: the generator's charts scored against human charts.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "chart_score.h"
+
+// The song folders among `inputs`: a folder with a notes.mid is one, any
+// other folder is searched below for them. An input with none is told on
+// stderr and counted in `failures`.
+std::vector<std::filesystem::path> FindSongFolders(const std::vector<std::string>& inputs, int& failures);
+
+// Mixes the folder's stems, generates a chart from the mix (nothing is
+// written to the folder) and scores it against notes.mid. False with `error`.
+bool ScoreSongFolder(const std::filesystem::path& folder, ChartScore& score, std::string& error);
+
+// `stompara_chart evaluate [--json] SONG-FOLDER...`: the arguments after
+// "evaluate". Exit status: 0 every song scored, 1 some failed, 2 none, 3 bad usage.
+int RunEvaluate(int argc, char** argv);
