@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # install-deps.sh -- install what building and testing Stompara needs (Debian 12, as root).
 #
-# Usage: scripts/install-deps.sh [--demo]   (--demo: also what the demo needs)
+# Usage: scripts/install-deps.sh [--demo] [--eval]
+#   --demo: also what the demo needs
+#   --eval: also the songs `stompara_chart evaluate` measures the generator on
+#           (Frets on Fire songs with human note charts, CC BY-SA, under
+#           /usr/share/games/fretsonfire/data/songs); neither the plug-in nor
+#           the tests need them
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev pkg-config  # native build and unit tests
@@ -12,8 +17,13 @@ packages=(
   debootstrap                                      # the Debian 13 root that runs the 32-bit DLL
   zip unzip                                        # the release package
 )
-# The demo (scripts/demo.sh) also makes videos.
-[ "${1:-}" = --demo ] && packages+=(ffmpeg)
+for option in "$@"; do
+  case "$option" in
+    --demo) packages+=(ffmpeg) ;;  # the demo (scripts/demo.sh) also makes videos
+    --eval) packages+=(fretsonfire-songs-muldjord fretsonfire-songs-sectoid) ;;
+    *) echo "usage: $0 [--demo] [--eval]" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
