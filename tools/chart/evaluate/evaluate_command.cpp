@@ -91,26 +91,25 @@ void PrintRow(const Row& row) {
 // The means over `rows` (not empty); the tempo error as a mean of sizes.
 ChartScore MeanOf(const std::vector<Row>& rows) {
   ChartScore mean;
-  int octaveOne = 0;
+  double share = 1.0 / double(rows.size());
   for (const Row& row : rows) {
     const ChartScore& s = row.score;
-    mean.tempoErrorPercent += std::fabs(s.tempoErrorPercent) / double(rows.size());
-    mean.onGridShare += s.onGridShare / double(rows.size());
-    mean.expertF1 += s.expertF1 / double(rows.size());
-    mean.notesPerSecond += s.notesPerSecond / double(rows.size());
-    for (int level = 0; level < kLevels; ++level) mean.arrowsPerSecond[level] += s.arrowsPerSecond[level] / double(rows.size());
-    octaveOne += s.octave == 1;
+    mean.tempoErrorPercent += std::fabs(s.tempoErrorPercent) * share;
+    mean.onGridShare += s.onGridShare * share;
+    mean.expertF1 += s.expertF1 * share;
+    mean.notesPerSecond += s.notesPerSecond * share;
+    for (int level = 0; level < kLevels; ++level) mean.arrowsPerSecond[level] += s.arrowsPerSecond[level] * share;
   }
-  mean.octave = double(octaveOne);  // for the means: how many songs were found in the reference's octave
   return mean;
 }
 
 void PrintMeans(const std::vector<Row>& rows) {
   ChartScore m = MeanOf(rows);
+  long octaveOne = std::count_if(rows.begin(), rows.end(), [](const Row& row) { return row.score.octave == 1; });
   char density[32];
   std::snprintf(density, sizeof density, "%.2f/%.2f/%.2f", m.arrowsPerSecond[0], m.arrowsPerSecond[1],
                 m.arrowsPerSecond[2]);
-  std::printf("%-24s  %7s  %9s  %3d/%-2zu  %8.2f%%  %6.1f%%  %9.3f  %-15s  %7.2f\n", "mean", "", "", int(m.octave),
+  std::printf("%-24s  %7s  %9s  %3d/%-2zu  %8.2f%%  %6.1f%%  %9.3f  %-15s  %7.2f\n", "mean", "", "", int(octaveOne),
               rows.size(), m.tempoErrorPercent, m.onGridShare * 100, m.expertF1, density, m.notesPerSecond);
   std::printf("(octave: songs found at x1 of all; tempo err: mean size of the error within the octave found)\n");
 }
@@ -141,7 +140,6 @@ void PrintJson(const std::vector<Row>& rows, const std::vector<std::pair<std::st
   out += "]";
   if (!rows.empty()) {
     ChartScore m = MeanOf(rows);
-    m.octave = 0;
     char text[256];
     std::snprintf(text, sizeof text,
                   ",\n \"means\": {\"absTempoErrorPercent\": %.3f, \"onGridShare\": %.4f, \"expertF1\": %.4f, "
@@ -192,9 +190,8 @@ bool ScoreSongFolder(const fs::path& folder, ChartScore& score, std::string& err
   }
   ScratchMix mix;
   GeneratedSong song;
-  if (!MixStems(stems, mix.path.string(), error) || !GenerateChart(mix.path.string(), PlacementOptions(), song, error)) {
-    return false;
-  }
+  if (!MixStems(stems, mix.path.string(), error)) return false;
+  if (!GenerateChart(mix.path.string(), PlacementOptions(), song, error)) return false;
   ScoredChart chart = ChartFromReport(InspectChart("Song.msd", song.msd));
   chart.beatMs = song.grid.beatMs;  // the generator's own beat, subdivision or not
   score = ScoreChart(chart, reference);
