@@ -56,14 +56,8 @@ std::vector<double> PlayedOnsets(const std::vector<PlayedNote>& played) {
 // Of the arrows `notes`, the share within `toleranceMs` of a beat, by their song times.
 double ShareNear(const std::vector<TimedNote>& notes, const std::vector<double>& beats, double toleranceMs) {
   if (notes.empty()) return 0;
-  int near = 0;
-  for (const TimedNote& note : notes) {
-    double ms = note.ms;
-    auto after = std::lower_bound(beats.begin(), beats.end(), ms);
-    bool hit = (after != beats.end() && *after - ms <= toleranceMs) ||
-               (after != beats.begin() && ms - *(after - 1) <= toleranceMs);
-    near += hit;
-  }
+  auto near = std::count_if(notes.begin(), notes.end(),
+                            [&](const TimedNote& note) { return NearestDistance(beats, note.ms) <= toleranceMs; });
   return double(near) / double(notes.size());
 }
 

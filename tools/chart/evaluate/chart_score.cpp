@@ -39,15 +39,6 @@ double LongestHeldBeatMs(const MidiFile& midi, double untilMs) {
   return longest / 1000.0;
 }
 
-// Distance from `ms` to the nearest of `times` (in order, not empty).
-double NearestDistance(const std::vector<double>& times, double ms) {
-  auto after = std::lower_bound(times.begin(), times.end(), ms);
-  double best = INFINITY;
-  if (after != times.end()) best = *after - ms;
-  if (after != times.begin()) best = std::min(best, ms - *(after - 1));
-  return best;
-}
-
 // The beats and the eighths halfway between them.
 std::vector<double> EighthsOf(const std::vector<double>& beats) {
   std::vector<double> eighths;
@@ -96,6 +87,14 @@ ScoreReference ReferenceFromBeats(const std::vector<double>& beatsMs) {
   std::nth_element(intervals.begin(), intervals.begin() + intervals.size() / 2, intervals.end());
   reference.beatMs = intervals.empty() ? 0 : intervals[intervals.size() / 2];
   return reference;
+}
+
+double NearestDistance(const std::vector<double>& times, double ms) {
+  auto after = std::lower_bound(times.begin(), times.end(), ms);
+  double best = INFINITY;
+  if (after != times.end()) best = *after - ms;
+  if (after != times.begin()) best = std::min(best, ms - *(after - 1));
+  return best;
 }
 
 ScoredChart ChartFromReport(const ChartReport& report) {
@@ -155,7 +154,7 @@ ChartScore ScoreChart(const ScoredChart& chart, const ScoreReference& reference)
   std::vector<double> eighths = EighthsOf(reference.beatsMs);
   score.standardArrows = int(inside[0].size());
   int onGrid = int(std::count_if(inside[0].begin(), inside[0].end(), [&](double ms) {
-    return !eighths.empty() && NearestDistance(eighths, ms) <= kOnGridMs;
+    return NearestDistance(eighths, ms) <= kOnGridMs;
   }));
   score.onGridShare = score.standardArrows > 0 ? double(onGrid) / score.standardArrows : 0;
   const std::vector<double>& expert = inside[kLevels - 1];

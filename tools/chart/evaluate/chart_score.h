@@ -56,6 +56,10 @@ struct ChartScore {
   double notesPerSecond = 0;     // the reference's notes over the same stretch
 };
 
+// Distance in ms from `ms` to the nearest of `times` (in order); infinity
+// when `times` is empty.
+double NearestDistance(const std::vector<double>& times, double ms);
+
 // Arrival times in ms of the steps of `steps` that spawn arrows, in order.
 std::vector<double> ArrivalTimes(const std::string& steps, float msPerStep);
 

@@ -78,14 +78,19 @@ struct Row {
 const char* kHeader = "song                      ref BPM  found BPM  octave  tempo err  on-grid  Expert F1"
                       "  arrows/s S/A/E   notes/s\n";
 
+// Arrows a second of the three levels, "S/A/E".
+std::string DensityText(const ChartScore& s) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.2f/%.2f/%.2f", s.arrowsPerSecond[0], s.arrowsPerSecond[1],
+                s.arrowsPerSecond[2]);
+  return text;
+}
+
 void PrintRow(const Row& row) {
   const ChartScore& s = row.score;
-  char density[32];
-  std::snprintf(density, sizeof density, "%.2f/%.2f/%.2f", s.arrowsPerSecond[0], s.arrowsPerSecond[1],
-                s.arrowsPerSecond[2]);
   std::printf("%-24.24s  %7.2f  %9.2f  %6s  %+8.2f%%  %6.1f%%  %9.3f  %-15s  %7.2f\n", row.name.c_str(),
               s.referenceBpm, s.foundBpm, OctaveName(s.octave).c_str(), s.tempoErrorPercent, s.onGridShare * 100,
-              s.expertF1, density, s.notesPerSecond);
+              s.expertF1, DensityText(s).c_str(), s.notesPerSecond);
 }
 
 // The means over `rows` (not empty); the tempo error as a mean of sizes.
@@ -106,11 +111,9 @@ ChartScore MeanOf(const std::vector<Row>& rows) {
 void PrintMeans(const std::vector<Row>& rows) {
   ChartScore m = MeanOf(rows);
   long octaveOne = std::count_if(rows.begin(), rows.end(), [](const Row& row) { return row.score.octave == 1; });
-  char density[32];
-  std::snprintf(density, sizeof density, "%.2f/%.2f/%.2f", m.arrowsPerSecond[0], m.arrowsPerSecond[1],
-                m.arrowsPerSecond[2]);
   std::printf("%-24s  %7s  %9s  %3d/%-2zu  %8.2f%%  %6.1f%%  %9.3f  %-15s  %7.2f\n", "mean", "", "", int(octaveOne),
-              rows.size(), m.tempoErrorPercent, m.onGridShare * 100, m.expertF1, density, m.notesPerSecond);
+              rows.size(), m.tempoErrorPercent, m.onGridShare * 100, m.expertF1, DensityText(m).c_str(),
+              m.notesPerSecond);
   std::printf("(octave: songs found at x1 of all; tempo err: mean size of the error within the octave found)\n");
 }
 
