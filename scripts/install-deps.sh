@@ -10,7 +10,7 @@
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev pkg-config  # native build and unit tests
-  libaubio-dev libsndfile1-dev                     # the chart generator: audio decoding and analysis
+  libsndfile1-dev libkissfft-dev                   # the chart generator's decoding; the analysis's spectra
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
   wine64 fonts-wine xvfb xauth                     # running the 64-bit twin

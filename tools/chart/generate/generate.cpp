@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "step_choice.h"
+#include "analysis/step_choice.h"
+#include "audio_file.h"
 #include "tools/chart/checked_msd.h"
 #include "tools/chart/convert/tool_files.h"
 

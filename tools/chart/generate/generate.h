@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "audio_analysis.h"
-#include "beat_grid.h"
+#include "analysis/audio_analysis.h"
+#include "analysis/beat_grid.h"
 #include "authoring/step_placement.h"
 
 struct GeneratedSong {

@@ -13,8 +13,8 @@
 
 #include <vector>
 
-#include "audio_analysis.h"
-#include "beat_grid.h"
+#include "analysis/audio_analysis.h"
+#include "analysis/beat_grid.h"
 #include "authoring/step_placement.h"
 
 // The notes of each level, at their song times.

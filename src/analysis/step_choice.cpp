@@ -1,5 +1,5 @@
 // step_choice.cpp -- grid positions with onsets, filtered per level, given lanes.
-#include "step_choice.h"
+#include "analysis/step_choice.h"
 
 #include <algorithm>
 #include <cmath>

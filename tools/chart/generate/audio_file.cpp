@@ -1,86 +1,32 @@
-// audio_analysis.cpp -- libsndfile in, aubio's onset detector over the samples.
-#include "audio_analysis.h"
+// audio_file.cpp -- libsndfile's frames into the analysis.
+#include "audio_file.h"
 
-#include <aubio/aubio.h>
 #include <sndfile.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <vector>
 
 namespace {
 
-constexpr uint_t kOnsetWindow = 1024;
-constexpr uint_t kHop = 256;
-
-// aubio objects, freed however the analysis ends.
-struct Detectors {
-  aubio_onset_t* onset = nullptr;
-  fvec_t* hop = nullptr;
-  fvec_t* found = nullptr;
-  ~Detectors() {
-    if (onset) del_aubio_onset(onset);
-    if (hop) del_fvec(hop);
-    if (found) del_fvec(found);
-  }
-};
+constexpr sf_count_t kBlockFrames = 4096;
 
 bool Analyse(SNDFILE* file, const SF_INFO& info, AudioAnalysis& analysis, std::string& error) {
-  if (info.samplerate < 8000 || info.samplerate > 384000 || info.channels < 1 || info.channels > 64) {
-    error = "the audio's sample rate or channel count is not one a song has";
-    return false;
-  }
-  uint_t rate = uint_t(info.samplerate);
-  Detectors d;
-  d.onset = new_aubio_onset("energy", kOnsetWindow, kHop, rate);
-  d.hop = new_fvec(kHop);
-  d.found = new_fvec(1);
-  if (!d.onset || !d.hop || !d.found) {
-    error = "the audio analysis could not start";
-    return false;
-  }
-  aubio_onset_set_minioi_ms(d.onset, 40);
-  analysis = AudioAnalysis();
-  analysis.sampleRate = info.samplerate;
-  std::vector<float> frames(size_t(kHop) * size_t(info.channels));
-  size_t blockSamples = size_t(std::lround(kLoudnessBlockMs / 1000.0 * rate));
-  double blockSum = 0;
-  size_t blockCount = 0;
-  uint64_t total = 0;
+  AnalysisStream stream;
+  if (!stream.Start(info.samplerate, info.channels, error)) return false;
+  std::vector<float> frames(size_t(kBlockFrames) * size_t(info.channels));
   for (;;) {
-    sf_count_t got = sf_readf_float(file, frames.data(), kHop);
+    sf_count_t got = sf_readf_float(file, frames.data(), kBlockFrames);
     if (got <= 0) break;
-    // Mixed down to mono; a short last hop is padded with silence.
-    for (uint_t i = 0; i < kHop; ++i) {
-      float sum = 0;
-      if (sf_count_t(i) < got) {
-        for (int c = 0; c < info.channels; ++c) sum += frames[size_t(i) * size_t(info.channels) + size_t(c)];
-        sum /= float(info.channels);
-      }
-      if (!std::isfinite(sum)) sum = 0;
-      d.hop->data[i] = sum;
-      if (sf_count_t(i) < got) {
-        blockSum += double(sum) * sum;
-        if (++blockCount == blockSamples) {
-          analysis.loudness.push_back(float(std::sqrt(blockSum / double(blockCount))));
-          blockSum = 0;
-          blockCount = 0;
-        }
-      }
-    }
-    total += uint64_t(got);
-    aubio_onset_do(d.onset, d.hop, d.found);
-    if (d.found->data[0] != 0) {
-      analysis.onsets.push_back({aubio_onset_get_last_ms(d.onset), float(aubio_onset_get_descriptor(d.onset))});
-    }
+    stream.Feed(frames.data(), size_t(got));
   }
-  if (sf_error(file) != SF_ERR_NO_ERROR && total == 0) {
+  if (sf_error(file) != SF_ERR_NO_ERROR && stream.SecondsFed() == 0) {
     error = std::string("the audio cannot be decoded: ") + sf_strerror(file);
     return false;
   }
-  analysis.durationMs = double(total) * 1000.0 / rate;
+  stream.Finish(analysis);
   return true;
 }
 
