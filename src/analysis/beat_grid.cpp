@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -17,8 +19,13 @@ constexpr double kDancerToBpm = 180.0;       // faster pulses are taken at half 
 constexpr double kTightness = 400.0;         // how dearly a beat pays for straying from the tempo
 constexpr double kSnapMs = 20.0;             // a beat this close to an onset takes the onset's time
 constexpr double kOnLineMs = 20.0;           // a beat this close to the fitted line agrees with it
-constexpr double kSteadyShare = 0.8;         // of the beats on the line, for one grid
+constexpr double kSteadyShare = 0.7;         // of the song's stretches on the line, for one grid
+constexpr double kStretchBeats = 16;
 constexpr size_t kGapSpan = 4;              // beats either side a drifting beat's gap is averaged over
+constexpr double kFitSpan = 0.006;           // the line's period, within this of the tempo found
+constexpr double kFitStep = 0.00005;         // from one tried period to the next
+constexpr double kFoldBinMs = 2.0;
+constexpr double kFoldReachMs = 12.0;
 constexpr double kPi = 3.14159265358979323846;
 
 double Median(std::vector<double> values) {
@@ -177,41 +184,120 @@ double FluxAt(const std::vector<float>& band, double ms) {
   return best;
 }
 
-// Least-squares line time = phase + index * period through the beats near it.
+// One grid for the whole song: the period within kFitSpan of the tempo
+// found and the phase at which the onsets, by strength, fall closest to
+// its beats. Each tried period folds the onsets' times into one beat
+// (bins of kFoldBinMs) and smooths the fold with a triangle of
+// kFoldReachMs; the highest point is the phase.
 struct Line {
   double phase = 0;
   double period = 0;
-  double onLine = 0;  // share of the beats within kOnLineMs of it
+  double onLine = 0;  // share of the song's stretches that keep to it
 };
 
-Line FitLine(const std::vector<double>& beats) {
+Line FitLine(const std::vector<Onset>& onsets, double period) {
   Line line;
-  std::vector<bool> use(beats.size(), true);
-  for (int pass = 0; pass < 3; ++pass) {
-    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (size_t i = 0; i < beats.size(); ++i) {
-      if (!use[i]) continue;
-      double x = double(i);
-      n += 1;
-      sx += x;
-      sy += beats[i];
-      sxx += x * x;
-      sxy += x * beats[i];
+  double best = -1;
+  std::vector<double> fold;
+  std::vector<double> smooth;
+  int reach = int(kFoldReachMs / kFoldBinMs);
+  for (double tried = period / (1 + kFitSpan); tried <= period * (1 + kFitSpan); tried *= 1 + kFitStep) {
+    size_t bins = size_t(tried / kFoldBinMs);
+    fold.assign(bins, 0.0);
+    for (const Onset& onset : onsets) {
+      double at = std::fmod(onset.ms, tried) / kFoldBinMs;
+      fold[std::min(bins - 1, size_t(at))] += onset.strength;
     }
-    double det = n * sxx - sx * sx;
-    if (n < 2 || !(det > 0)) break;
-    line.period = (n * sxy - sx * sy) / det;
-    line.phase = (sy - line.period * sx) / n;
-    // Beats far off the line (a slip of the follower, a fill) have no say in the next pass.
-    size_t on = 0;
-    for (size_t i = 0; i < beats.size(); ++i) {
-      double off = std::fabs(beats[i] - (line.phase + double(i) * line.period));
-      use[i] = off <= 2 * kOnLineMs;
-      on += off <= kOnLineMs;
+    for (size_t i = 0; i < bins; ++i) {
+      double sum = 0;
+      for (int k = -reach; k <= reach; ++k) {
+        sum += fold[(i + bins + size_t(long(k) + long(bins))) % bins] * double(reach + 1 - std::abs(k));
+      }
+      if (sum > best) {
+        best = sum;
+        line.period = tried;
+        line.phase = (double(i) + 0.5) * kFoldBinMs;
+      }
     }
-    line.onLine = double(on) / double(beats.size());
   }
   return line;
+}
+
+// Moves the line onto the onsets near its beats, by least squares.
+void RefineLine(const std::vector<Onset>& onsets, Line& line) {
+  for (int pass = 0; pass < 2; ++pass) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const Onset& onset : onsets) {
+      double index = std::round((onset.ms - line.phase) / line.period);
+      if (std::fabs(onset.ms - (line.phase + index * line.period)) > kFoldReachMs) continue;
+      double w = onset.strength;
+      n += w;
+      sx += w * index;
+      sy += w * onset.ms;
+      sxx += w * index * index;
+      sxy += w * index * onset.ms;
+    }
+    double det = n * sxx - sx * sx;
+    if (!(det > 0)) return;
+    double period = (n * sxy - sx * sy) / det;
+    if (!(period > 0)) return;
+    line.period = period;
+    line.phase = (sy - period * sx) / n;
+  }
+}
+
+// The onsets' strength near the line's eighths, each weighed by a triangle of kFoldReachMs.
+double StrengthOnEighths(const std::vector<Onset>& onsets, const Line& line) {
+  double eighth = line.period / 2;
+  double sum = 0;
+  for (const Onset& onset : onsets) {
+    double position = (onset.ms - line.phase) / eighth;
+    double off = std::fabs(position - std::round(position)) * eighth;
+    if (off < kFoldReachMs) sum += onset.strength * (1 - off / kFoldReachMs);
+  }
+  return sum;
+}
+
+double MidFluxOnBeats(const std::vector<float>& mid, const Line& line, double first, double last) {
+  double sum = 0;
+  for (double t = line.phase + std::ceil((first - line.phase) / line.period) * line.period; t <= last; t += line.period) {
+    sum += FluxAt(mid, t);
+  }
+  return sum;
+}
+
+// The share of the song the line keeps to: in stretches of kStretchBeats,
+// the offset from the line's eighths at which the onsets, by strength,
+// gather most (each weighed by a triangle of kFoldReachMs), within
+// kOnLineMs. Stretches with few onsets (a break) have no say.
+double ShareOfStretchesOnLine(const std::vector<Onset>& onsets, const Line& line) {
+  double eighth = line.period / 2;
+  int counted = 0, on = 0;
+  auto from = onsets.begin();
+  while (from != onsets.end()) {
+    double end = from->ms + kStretchBeats * line.period;
+    auto to = from;
+    while (to != onsets.end() && to->ms < end) ++to;
+    if (to - from >= long(kStretchBeats)) {
+      double best = -1, bestOffset = 0;
+      for (double offset = -eighth / 2; offset < eighth / 2; offset += 1.0) {
+        double sum = 0;
+        for (auto o = from; o != to; ++o) {
+          double position = (o->ms - line.phase - offset) / eighth;
+          double off = std::fabs(position - std::round(position)) * eighth;
+          if (off < kFoldReachMs) sum += o->strength * (1 - off / kFoldReachMs);
+        }
+        if (sum > best) {
+          best = sum;
+          bestOffset = offset;
+        }
+      }
+      ++counted;
+      on += std::fabs(bestOffset) <= kOnLineMs;
+    }
+    from = to;
+  }
+  return counted == 0 ? 0 : double(on) / counted;
 }
 
 }  // namespace
@@ -256,7 +342,19 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
     }
     beats.swap(shifted);
   }
-  Line line = FitLine(beats);
+  Line line = FitLine(analysis.onsets, 60000.0 / bpm);
+  // The eighths where the onsets are: the fold's, or a sixteenth on (a
+  // drummer's sixteenths can outweigh the beat in the fold).
+  Line sixteenthOn = line;
+  sixteenthOn.phase += line.period / 4;
+  if (StrengthOnEighths(analysis.onsets, sixteenthOn) > StrengthOnEighths(analysis.onsets, line)) line = sixteenthOn;
+  // The beat, or the eighth between: where the mid band is stronger.
+  Line offBeat = line;
+  offBeat.phase += line.period / 2;
+  if (MidFluxOnBeats(mid, offBeat, first, last) > MidFluxOnBeats(mid, line, first, last)) line = offBeat;
+  RefineLine(analysis.onsets, line);
+  line.onLine = ShareOfStretchesOnLine(analysis.onsets, line);
+  if (getenv("STOMPARA_DEBUG")) fprintf(stderr, "DBG bpm0 %.2f beats %zu line %.3f onLine %.2f\n", bpm, beats.size(), 60000/line.period, line.onLine);
   grid.steady = line.period > 0 && line.onLine >= kSteadyShare;
   grid.beatsMs.clear();
   if (grid.steady) {
