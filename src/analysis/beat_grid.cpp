@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -354,7 +352,6 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
   if (MidFluxOnBeats(mid, offBeat, first, last) > MidFluxOnBeats(mid, line, first, last)) line = offBeat;
   RefineLine(analysis.onsets, line);
   line.onLine = ShareOfStretchesOnLine(analysis.onsets, line);
-  if (getenv("STOMPARA_DEBUG")) fprintf(stderr, "DBG bpm0 %.2f beats %zu line %.3f onLine %.2f\n", bpm, beats.size(), 60000/line.period, line.onLine);
   grid.steady = line.period > 0 && line.onLine >= kSteadyShare;
   grid.beatsMs.clear();
   if (grid.steady) {

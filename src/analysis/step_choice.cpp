@@ -1,64 +1,54 @@
-// step_choice.cpp -- grid positions with onsets, filtered per level, given lanes.
+// step_choice.cpp -- onsets snapped to the grid, the strongest taken per level up to its density, given lanes.
 #include "analysis/step_choice.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <set>
 
 namespace {
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
-// How busy a level may be. Floors are onset strengths as ranks among the
-// song's onsets: 0.3 is stronger than 30 % of them.
+enum Kind { kBeat, kEighth, kSixteenth, kTriplet };
+
+// How busy a level may be.
 struct LevelRule {
+  double perSecond;     // arrows a second of music it aims at
   double minGapMs;      // between two arrows
   double laneRepeatMs;  // before the same lane comes again
-  double beatFloor;     // an onset on the beat
-  double offBeatFloor;  // on the eighth between beats, where the music is busy
-  double sixteenthFloor;
-  double doubleFloor;   // an accent that earns two arrows
+  Kind finest;          // the finest position it takes
+  double doubleFloor;   // an accent (strength rank) that earns two arrows
   int doubleEveryBeats; // at most one double in this many beats
+  bool barStartDoubles; // doubles only on the first beat of a bar
 };
 
 const LevelRule kRules[kLevels] = {
-    {450, 900, 0.3, kNever, kNever, kNever, 0},
-    {220, 400, 0.2, 0.2, kNever, 0.97, 16},
-    {110, 200, 0.1, 0.05, 0.3, 0.95, 4},
+    {1.6, 450, 900, kBeat, kNever, 0, false},
+    {2.5, 250, 400, kEighth, 0.97, 16, true},
+    {4.0, 110, 200, kTriplet, 0.95, 4, false},
 };
 
 // The doubles a player can step without crossing: left+right, down+up,
 // left+down, up+right, left+up, down+right.
 constexpr uint8_t kDoubles[] = {0x9, 0x6, 0x3, 0xC, 0x5, 0xA};
 
+constexpr double kFastestStandardBeats = 2.0;  // beats a second; faster, Standard takes every other
+constexpr double kSnapMs = 40.0;               // an onset this close to a position is heard there
+
+// A place on the grid where the music has an onset.
 struct Position {
   double ms;
-  double strength;  // rank among the song's onsets, 0..1; 0 without an onset
+  double strength;  // rank among the song's onsets, 0..1
   int beat;         // index of the beat it belongs to
-  int part;         // 0 on the beat, 2 the eighth after it, 1 and 3 sixteenths
-  bool busy;        // the music around it has many onsets
+  Kind kind;
 };
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
   return values[values.size() / 2];
-}
-
-// Strongest onset within `tolerance` of `ms`, and how many onsets lie within `around`.
-double OnsetNear(const std::vector<Onset>& onsets, double ms, double tolerance) {
-  auto from = std::lower_bound(onsets.begin(), onsets.end(), ms - tolerance,
-                               [](const Onset& o, double t) { return o.ms < t; });
-  double best = 0;
-  for (auto o = from; o != onsets.end() && o->ms <= ms + tolerance; ++o) best = std::max(best, double(o->strength));
-  return best;
-}
-
-int OnsetsWithin(const std::vector<Onset>& onsets, double from, double to) {
-  auto a = std::lower_bound(onsets.begin(), onsets.end(), from, [](const Onset& o, double t) { return o.ms < t; });
-  auto b = std::lower_bound(onsets.begin(), onsets.end(), to, [](const Onset& o, double t) { return o.ms < t; });
-  return int(b - a);
 }
 
 bool Loud(const AudioAnalysis& analysis, double ms, double floor) {
@@ -70,42 +60,67 @@ bool Loud(const AudioAnalysis& analysis, double ms, double floor) {
   return level >= floor;
 }
 
-// The share of the song's onsets weaker than `strength` (0..1).
-double Rank(const std::vector<float>& sorted, double strength) {
-  return double(std::lower_bound(sorted.begin(), sorted.end(), float(strength)) - sorted.begin()) /
-         double(std::max<size_t>(1, sorted.size()));
-}
-
+// Each onset at the nearest place of its beat (the beat, the eighth, the
+// sixteenths, the triplet eighths), if it is close; one position per place,
+// at its strongest onset.
 std::vector<Position> Positions(const AudioAnalysis& analysis, const BeatGrid& grid) {
   std::vector<float> sorted;
   for (const Onset& o : analysis.onsets) sorted.push_back(o.strength);
   std::sort(sorted.begin(), sorted.end());
+  auto rank = [&](float strength) {
+    double below = double(std::lower_bound(sorted.begin(), sorted.end(), strength) - sorted.begin());
+    return std::max(0.001, below / double(sorted.size()));
+  };
   std::vector<double> levels(analysis.loudness.begin(), analysis.loudness.end());
   double quiet = 0.3 * Median(levels);
+  struct Place {
+    double share;
+    Kind kind;
+  };
+  const Place places[] = {{0, kBeat},          {0.25, kSixteenth}, {1.0 / 3, kTriplet}, {0.5, kEighth},
+                          {2.0 / 3, kTriplet}, {0.75, kSixteenth}, {1, kBeat}};
   std::vector<Position> positions;
   bool started = false;
-  for (size_t b = 0; b < grid.beatsMs.size(); ++b) {
-    double beat = grid.beatsMs[b];
-    double length = b + 1 < grid.beatsMs.size() ? grid.beatsMs[b + 1] - beat : grid.beatMs;
-    bool busy = OnsetsWithin(analysis.onsets, beat - length, beat + length) >= 5;
-    for (int part = 0; part < 4; ++part) {
-      double ms = beat + part * length / 4;
-      double tolerance = std::min(40.0, length / 8);
-      double onset = OnsetNear(analysis.onsets, ms, tolerance);
-      double strength = onset > 0 ? std::max(Rank(sorted, onset), 0.001) : 0.0;
-      // The intro stays empty until the music's first strong onset.
-      started = started || strength >= 0.5;
-      if (!started || strength <= 0 || !Loud(analysis, ms, float(quiet))) continue;
-      positions.push_back({ms, strength, int(b), part, busy});
+  const std::vector<double>& beats = grid.beatsMs;
+  for (const Onset& onset : analysis.onsets) {
+    double strength = rank(onset.strength);
+    // The intro stays empty until the music's first strong onset.
+    started = started || strength >= 0.5;
+    if (!started || !Loud(analysis, onset.ms, quiet)) continue;
+    auto next = std::upper_bound(beats.begin(), beats.end(), onset.ms);
+    if (next == beats.begin() || next == beats.end()) continue;
+    int beat = int(next - beats.begin()) - 1;
+    double from = beats[size_t(beat)];
+    double length = *next - from;
+    double tolerance = std::min(kSnapMs, length / 12);
+    const Place* nearest = nullptr;
+    for (const Place& place : places) {
+      if (std::fabs(onset.ms - (from + place.share * length)) > tolerance) continue;
+      if (!nearest || std::fabs(onset.ms - (from + place.share * length)) <
+                          std::fabs(onset.ms - (from + nearest->share * length))) {
+        nearest = &place;
+      }
+    }
+    if (!nearest) continue;
+    Position p = {from + nearest->share * length, strength, beat + (nearest->share == 1), nearest->kind};
+    if (!positions.empty() && std::fabs(positions.back().ms - p.ms) < 1) {
+      positions.back().strength = std::max(positions.back().strength, p.strength);
+    } else {
+      positions.push_back(p);
     }
   }
   return positions;
 }
 
-bool Wanted(const Position& p, const LevelRule& rule, double beatMs) {
-  if (p.part == 0) return p.strength >= rule.beatFloor;
-  if (p.part == 2) return p.busy && p.strength >= rule.offBeatFloor;
-  return beatMs / 4 >= rule.minGapMs && p.strength >= rule.sixteenthFloor;
+// Of every other beat, the half with more in the mid band: 0 or 1.
+int StrongerBeats(const AudioAnalysis& analysis, const BeatGrid& grid) {
+  const std::vector<float>& mid = analysis.flux[kMidBand];
+  double sums[2] = {0, 0};
+  for (size_t b = 0; b < grid.beatsMs.size(); ++b) {
+    long frame = long(std::lround(grid.beatsMs[b] / kEnvelopeHopMs));
+    if (frame >= 0 && frame < long(mid.size())) sums[b % 2] += mid[size_t(frame)];
+  }
+  return sums[1] > sums[0] ? 1 : 0;
 }
 
 // Two feet on the pad; picks lanes so that they alternate and never cross.
@@ -163,24 +178,57 @@ class Feet {
   double lastUsed_[4] = {-kNever, -kNever, -kNever, -kNever};
 };
 
+
+// The positions a level takes: those of the level below, then the
+// strongest it may take, each at least the level's gap from the others,
+// up to its arrows a second.
+std::vector<Position> Choose(const std::vector<Position>& positions, const std::vector<Position>& below,
+                             const LevelRule& rule, double seconds, int beatParity) {
+  std::vector<const Position*> candidates;
+  for (const Position& p : positions) {
+    if (p.kind > rule.finest) continue;
+    if (beatParity >= 0 && p.beat % 2 != beatParity) continue;
+    candidates.push_back(&p);
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Position* a, const Position* b) { return a->strength > b->strength; });
+  std::set<double> taken;
+  std::vector<Position> chosen = below;
+  for (const Position& p : below) taken.insert(p.ms);
+  size_t wanted = size_t(rule.perSecond * seconds);
+  for (const Position* p : candidates) {
+    if (chosen.size() >= wanted) break;
+    auto after = taken.lower_bound(p->ms - rule.minGapMs + 1e-6);
+    if (after != taken.end() && *after < p->ms + rule.minGapMs - 1e-6) continue;
+    taken.insert(p->ms);
+    chosen.push_back(*p);
+  }
+  std::sort(chosen.begin(), chosen.end(), [](const Position& a, const Position& b) { return a.ms < b.ms; });
+  return chosen;
+}
+
 }  // namespace
 
 void ChooseSteps(const AudioAnalysis& analysis, const BeatGrid& grid, std::vector<TimedNote> (&levels)[kLevels]) {
   std::vector<Position> positions = Positions(analysis, grid);
+  for (auto& notes : levels) notes.clear();
+  if (positions.empty()) return;
+  double seconds = (positions.back().ms - positions.front().ms) / 1000.0;
+  bool fastBeats = 1000.0 / grid.beatMs > kFastestStandardBeats;
+  std::vector<Position> below;
   for (int level = 0; level < kLevels; ++level) {
     const LevelRule& rule = kRules[level];
+    int parity = level == 0 && fastBeats ? StrongerBeats(analysis, grid) : -1;
+    std::vector<Position> chosen = Choose(positions, below, rule, seconds, parity);
     Feet feet(rule, 0x5EED0u + uint32_t(level));
-    levels[level].clear();
-    double last = -kNever;
     int lastDoubleBeat = -(1 << 20);
-    for (const Position& p : positions) {
-      if (!Wanted(p, rule, grid.beatMs) || p.ms - last < rule.minGapMs) continue;
-      bool accent = p.part == 0 && p.strength >= rule.doubleFloor &&
-                    p.beat - lastDoubleBeat >= rule.doubleEveryBeats && (level == 2 || p.beat % 4 == 0);
+    for (const Position& p : chosen) {
+      bool accent = p.kind == kBeat && p.strength >= rule.doubleFloor && p.beat - lastDoubleBeat >= rule.doubleEveryBeats &&
+                    (!rule.barStartDoubles || p.beat % 4 == 0);
       uint8_t lanes = accent ? feet.Double(p.ms) : feet.Single(p.ms);
       if (accent) lastDoubleBeat = p.beat;
       levels[level].push_back({p.ms, lanes});
-      last = p.ms;
     }
+    below = std::move(chosen);
   }
 }

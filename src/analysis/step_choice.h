@@ -1,14 +1,20 @@
 // step_choice.h -- which onsets become arrows at each level, and in which lanes.
 //
-// Arrows land on the beat grid where the music has an onset: Standard on
-// the strongest beats, one arrow at a time and never faster than a step
-// every 450 ms; Advanced adds the off-beat eighths where the music is busy
-// and a double on the strongest bar starts; Expert takes sixteenths,
-// off-beats and doubles on accents. Quiet passages and the intro stay
-// empty. Lanes follow two feet that alternate and never cross: the left
-// foot keeps to left, down and up, the right to down, up and right, and no
-// lane comes again sooner than the level allows. Deterministic: the same
-// song always gives the same chart. Plain computation, any thread.
+// Arrows land on the beat grid where the music has an onset, the strongest
+// onsets first, until the level has its share of arrows a second of music:
+// - Standard: single arrows on beats, about 1.6 a second and never closer
+//   than 450 ms. Where beats come faster than two a second, only every other
+//   beat: the one with more in the mid band (snare, clicks, voices).
+// - Advanced: adds eighths, about 2.5 a second, 250 ms apart at least, and a
+//   double on the strongest bar starts.
+// - Expert: adds sixteenths and triplet eighths (swing), about 4 a second,
+//   110 ms apart at least, and doubles on accents.
+// Each level holds the arrows of the level below. Quiet passages and the
+// intro stay empty. Lanes follow two feet that alternate and never cross:
+// the left foot keeps to left, down and up, the right to down, up and
+// right, and no lane comes again sooner than the level allows (900 ms on
+// Standard, 400 on Advanced). Deterministic: the same song always gives the
+// same chart. Plain computation, any thread.
 #pragma once
 
 #include <vector>

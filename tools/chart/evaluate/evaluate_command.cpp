@@ -198,8 +198,6 @@ bool ScoreSongFolder(const fs::path& folder, ChartScore& score, std::string& err
   ScoredChart chart = ChartFromReport(InspectChart("Song.msd", song.msd));
   chart.beatMs = song.grid.beatMs;  // the generator's own beat, subdivision or not
   score = ScoreChart(chart, reference);
-  if (getenv("STOMPARA_DEBUG")) { std::vector<double> d; for (double n : reference.notesMs) { double best = 1e9; for (auto& o : song.analysis.onsets) if (std::fabs(o.ms - n) < std::fabs(best)) best = o.ms - n; if (std::fabs(best) < 60) d.push_back(best);} std::sort(d.begin(), d.end()); if (!d.empty()) fprintf(stderr, "DBG onset-note median %.1f p25 %.1f p75 %.1f of %zu/%zu\n", d[d.size()/2], d[d.size()/4], d[d.size()*3/4], d.size(), reference.notesMs.size()); }
-  if (getenv("STOMPARA_DEBUG")) fprintf(stderr, "DBG %s | ref beats %.1f %.1f %.1f | ours %.1f %.1f\n", SummaryOf(song).c_str(), reference.beatsMs[0], reference.beatsMs[1], reference.beatsMs[2], song.grid.beatsMs[0], song.grid.beatsMs[1]);
   return true;
 }
 
