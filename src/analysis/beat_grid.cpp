@@ -16,7 +16,7 @@ constexpr double kGappedPulse = 0.45;        // heard at a third of its rate thi
 constexpr double kDancerToBpm = 180.0;       // faster pulses are taken at half or a third
 constexpr double kTightness = 400.0;         // how dearly a beat pays for straying from the tempo
 constexpr double kSnapMs = 20.0;             // a beat this close to an onset takes the onset's time
-constexpr double kOnLineMs = 20.0;           // a beat this close to the fitted line agrees with it
+constexpr double kOnLineMs = 20.0;           // a stretch whose onsets gather this close to the line keeps to it
 constexpr double kSteadyShare = 0.7;         // of the song's stretches on the line, for one grid
 constexpr double kStretchBeats = 16;
 constexpr size_t kGapSpan = 4;              // beats either side a drifting beat's gap is averaged over
@@ -256,14 +256,6 @@ double StrengthOnEighths(const std::vector<Onset>& onsets, const Line& line) {
   return sum;
 }
 
-double MidFluxOnBeats(const std::vector<float>& mid, const Line& line, double first, double last) {
-  double sum = 0;
-  for (double t = line.phase + std::ceil((first - line.phase) / line.period) * line.period; t <= last; t += line.period) {
-    sum += FluxAt(mid, t);
-  }
-  return sum;
-}
-
 // The share of the song the line keeps to: in stretches of kStretchBeats,
 // the offset from the line's eighths at which the onsets, by strength,
 // gather most (each weighed by a triangle of kFoldReachMs), within
@@ -326,7 +318,7 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
     error = noBeat;
     return false;
   }
-  // The beat or the eighth between: where the mid band is stronger.
+  // The followed beat or the eighth between: where the mid band is stronger.
   const std::vector<float>& mid = analysis.flux[kMidBand];
   double onBeats = 0, between = 0;
   for (size_t i = 0; i + 1 < beats.size(); ++i) {
@@ -346,10 +338,6 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
   Line sixteenthOn = line;
   sixteenthOn.phase += line.period / 4;
   if (StrengthOnEighths(analysis.onsets, sixteenthOn) > StrengthOnEighths(analysis.onsets, line)) line = sixteenthOn;
-  // The beat, or the eighth between: where the mid band is stronger.
-  Line offBeat = line;
-  offBeat.phase += line.period / 2;
-  if (MidFluxOnBeats(mid, offBeat, first, last) > MidFluxOnBeats(mid, line, first, last)) line = offBeat;
   RefineLine(analysis.onsets, line);
   line.onLine = ShareOfStretchesOnLine(analysis.onsets, line);
   grid.steady = line.period > 0 && line.onLine >= kSteadyShare;

@@ -2,18 +2,21 @@
 //
 // - Tempo: the flux envelope's periodicity, as the magnitude of its Fourier
 //   transform in windows of 8 s summed over the song (robust to a tempo that
-//   wanders), searched from 60 to 240 BPM. Of a tempo, its double and its
-//   half, the one chosen is the one whose beat and eighths are both heard,
-//   weighed towards a dancer's 90..180 BPM.
-// - Beats: followed through the song by dynamic programming: the chain of
-//   frames with the most flux whose gaps stay nearest that tempo, each then
-//   moved onto an onset when one lies close.
-// - Phase: where the beats' mid band (snare, clicks, voices) is weaker than
-//   the eighths' between, the beat is half a beat on; kick and bass alone
-//   cannot tell a beat from an off-beat.
-// - Steady songs get one grid: a least-squares line through the beats fixes
-//   tempo and phase over the whole song; where the beats stray from any one
-//   line (a live band, a tempo change) they are kept as followed.
+//   wanders), from 60 BPM up. The envelope is a train of pulses, as strong
+//   at the eighths as at the beat, so the beat is found by walking down the
+//   metre from the strongest pulse to its half (or its third, for a pulse
+//   with every third onset missing: swing, 12/8) until no faster than 180.
+// - One grid: the period within 0.6 % of that and the phase at which the
+//   onsets, by strength, fall closest to its beats (the onsets folded into
+//   one beat), moved a sixteenth on where the onsets gather more on those
+//   eighths, then fitted by least squares to the onsets near its beats.
+// - Steady: the onsets of most 16-beat stretches gather within 20 ms of
+//   the grid's eighths. Otherwise (a live band, a tempo change) the beats
+//   are followed one by one by dynamic programming: the chain of frames with
+//   the most flux whose gaps stay nearest the tempo, each moved onto an
+//   onset close to it, shifted to the eighths between where the mid band
+//   (snare, clicks, voices) is stronger there; kick and bass alone cannot
+//   tell a beat from an off-beat.
 // Plain computation, any thread.
 #pragma once
 
