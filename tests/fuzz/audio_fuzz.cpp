@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tools/chart/chart_report.h"
+#include "tools/chart/generate/audio_file.h"
 #include "tools/chart/generate/generate.h"
 #include "fuzz/fuzz_check.h"
 
