@@ -290,34 +290,18 @@ double ShareOfStretchesOnLine(const std::vector<Onset>& onsets, const Line& line
   return counted == 0 ? 0 : double(on) / counted;
 }
 
-}  // namespace
-
-bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& error) {
-  const char* noBeat = "no steady beat found: the audio is silent, too short or has no rhythm";
-  if (analysis.onsets.size() < kFewestBeats) {
-    error = noBeat;
-    return false;
-  }
-  std::vector<double> novelty = Novelty(analysis.envelope);
-  double bpm = ChooseTempo(TempoSalience(novelty));
-  if (!(bpm > 0)) {
-    error = noBeat;
-    return false;
-  }
+// The beats one by one, for a song that keeps to no one grid: followed by
+// dynamic programming over the novelty, each moved onto a close onset, only
+// between `first` and `last`.
+std::vector<double> FollowBeats(const AudioAnalysis& analysis, const std::vector<double>& novelty, double bpm,
+                                double first, double last) {
   double period = 60000.0 / bpm / kEnvelopeHopMs;
   std::vector<double> beats;
   for (long frame : TrackBeats(novelty, period)) {
     beats.push_back(OnsetTimeNear(analysis.onsets, double(frame) * kEnvelopeHopMs));
   }
-  // Only the music's stretch: from its first onset to its last.
-  double first = analysis.onsets.front().ms - kSnapMs;
-  double last = analysis.onsets.back().ms + kSnapMs;
   beats.erase(std::remove_if(beats.begin(), beats.end(), [&](double b) { return b < first || b > last; }),
               beats.end());
-  if (beats.size() < kFewestBeats) {
-    error = noBeat;
-    return false;
-  }
   // The followed beat or the eighth between: where the mid band is stronger.
   const std::vector<float>& mid = analysis.flux[kMidBand];
   double onBeats = 0, between = 0;
@@ -332,6 +316,26 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
     }
     beats.swap(shifted);
   }
+  return beats;
+}
+
+}  // namespace
+
+bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& error) {
+  const char* noBeat = "no steady beat found: the audio is silent, too short or has no rhythm";
+  if (analysis.onsets.size() < kFewestBeats) {
+    error = noBeat;
+    return false;
+  }
+  std::vector<double> novelty = Novelty(analysis.envelope);
+  double bpm = ChooseTempo(TempoSalience(novelty));
+  if (!(bpm > 0)) {
+    error = noBeat;
+    return false;
+  }
+  // Only the music's stretch: from its first onset to its last.
+  double first = analysis.onsets.front().ms - kSnapMs;
+  double last = analysis.onsets.back().ms + kSnapMs;
   Line line = FitLine(analysis.onsets, 60000.0 / bpm);
   // The eighths where the onsets are: the fold's, or a sixteenth on (a
   // drummer's sixteenths can outweigh the beat in the fold).
@@ -349,6 +353,7 @@ bool FitBeatGrid(const AudioAnalysis& analysis, BeatGrid& grid, std::string& err
       grid.beatsMs.push_back(t);
     }
   } else {
+    std::vector<double> beats = FollowBeats(analysis, novelty, bpm, first, last);
     // The main tempo: the median of the gaps, each the mean of the eight
     // around it, so that an onset a millisecond off does not move it.
     std::vector<double> gaps;

@@ -9,15 +9,10 @@
 #include "analysis/audio_analysis.h"
 #include "analysis/beat_grid.h"
 #include "analysis/step_choice.h"
+#include "tools/chart/evaluate/chart_score.h"
 #include "tools/synth/synth.h"
 
 namespace {
-
-double Nearest(const std::vector<double>& times, double ms) {
-  double best = 1e12;
-  for (double t : times) best = std::min(best, std::fabs(t - ms));
-  return best;
-}
 
 std::vector<double> OnsetTimes(const AudioAnalysis& analysis) {
   std::vector<double> times;
@@ -49,8 +44,8 @@ TEST(AudioAnalysis, OnsetsOnTheAttacksAtEveryRateAndChannelCount) {
     std::vector<double> onsets = OnsetTimes(analysis);
     std::vector<double> notes;
     for (const PlayedNote& note : played) notes.push_back(note.ms);
-    for (double note : notes) EXPECT_LE(Nearest(onsets, note), c.rate == 8000 ? 4.0 : 2.0) << c.rate << " " << note;
-    for (double onset : onsets) EXPECT_LE(Nearest(notes, onset), 30.0) << c.rate << " " << onset;
+    for (double note : notes) EXPECT_LE(NearestDistance(onsets, note), c.rate == 8000 ? 4.0 : 2.0) << c.rate << " " << note;
+    for (double onset : onsets) EXPECT_LE(NearestDistance(notes, onset), 30.0) << c.rate << " " << onset;
   }
 }
 
@@ -105,7 +100,7 @@ TEST(BeatGrid, TempoAndBeatThroughMisleadingPatterns) {
     std::vector<TimedNote> levels[kLevels];
     ChooseSteps(analysis, grid, levels);
     ASSERT_GT(levels[0].size(), 20u) << c.name;
-    for (const TimedNote& note : levels[0]) EXPECT_LE(Nearest(beats, note.ms), 15.0) << c.name << " " << note.ms;
+    for (const TimedNote& note : levels[0]) EXPECT_LE(NearestDistance(beats, note.ms), 15.0) << c.name << " " << note.ms;
   }
 }
 
