@@ -174,11 +174,16 @@ void AnalysisStream::Feed(const float* frames, size_t count) {
   State& s = *state_;
   if (s.channels == 0) return;
   auto emit = [&s](float x) { s.Sample(x, true); };
+  // Decoded audio lies within +-1; a broken float file may hold anything. Values
+  // past a loud clip are held there, and NaN is silence, so the spectra stay finite.
+  constexpr float kLoudest = 16.0f;
   for (size_t i = 0; i < count; ++i) {
     float sum = 0;
-    for (int c = 0; c < s.channels; ++c) sum += frames[i * size_t(s.channels) + size_t(c)];
-    sum /= float(s.channels);
-    s.resampler.Push(std::isfinite(sum) ? sum : 0.0f, emit);
+    for (int c = 0; c < s.channels; ++c) {
+      float x = frames[i * size_t(s.channels) + size_t(c)];
+      sum += std::isnan(x) ? 0.0f : std::clamp(x, -kLoudest, kLoudest);
+    }
+    s.resampler.Push(sum / float(s.channels), emit);
   }
 }
 

@@ -66,6 +66,14 @@ TEST(AudioAnalysis, RefusesFormatsNoSongHas) {
   BeatGrid grid;
   EXPECT_FALSE(FitBeatGrid(analysis, grid, error));
   EXPECT_NE(error.find("no steady beat"), std::string::npos);
+  // A broken float file's huge values and infinities leave the flux finite.
+  ASSERT_TRUE(stream.Start(11025, 2, error));
+  std::vector<float> wild(44100);
+  for (size_t i = 0; i < wild.size(); ++i) wild[i] = i % 7 == 0 ? INFINITY : (i % 2 ? 3e38f : -1e33f);
+  stream.Feed(wild.data(), wild.size() / 2);
+  stream.Finish(analysis);
+  for (float value : analysis.envelope) ASSERT_TRUE(std::isfinite(value));
+  for (const Onset& onset : analysis.onsets) ASSERT_TRUE(std::isfinite(onset.strength));
 }
 
 // Patterns that mislead a beat tracker: the tempo (or its half or double)
