@@ -10,6 +10,8 @@ int32_t SCREEN_Y = 50;
 char MSD_PATH[kPathSize] = {};
 int32_t LEVEL = 0;
 std::atomic<int32_t> SHOW_FLAME{0};
+int32_t AUTO_CHART = 1;
+char madeChartsFolder[kPathSize] = {};
 
 void ResetSettings() {
   WRITE_LOG = kDefaultWriteLog;
@@ -18,6 +20,7 @@ void ResetSettings() {
   MSD_PATH[0] = '\0';
   LEVEL = kDefaultLevel;
   SHOW_FLAME.store(kDefaultShowFlame, std::memory_order_relaxed);
+  AUTO_CHART = kDefaultAutoChart;
 }
 
 int BuildBesideModulePath(const char* modulePath, const char* fileName,

@@ -1,4 +1,4 @@
-// settings.h -- the six settings kept in plugin.ini beside the module.
+// settings.h -- the seven settings kept in plugin.ini beside the module.
 //
 // Plain module-level values named after their keys. They are read from the
 // file at Init and in Config (settings_win32.cpp) and written back at Quit
@@ -27,6 +27,16 @@ extern int32_t LEVEL;
 // Flame effect shown when 1; always 0 or 1. Also read on the flame thread,
 // hence atomic (relaxed loads and stores).
 extern std::atomic<int32_t> SHOW_FLAME;
+// A song without a chart gets one made from its own audio when nonzero;
+// with 0 it opens the configuration, as it always did. Written by reading
+// the file only; read by the frame pass.
+extern int32_t AUTO_CHART;
+
+// Where charts the plug-in makes go when MSD_PATH cannot be written: the
+// folder "Charts" in the settings folder (no final backslash); empty when
+// there is none. The loader looks there after MSD_PATH. Written at
+// Init when the settings folder is chosen; read on the visualisation thread.
+extern char madeChartsFolder[kPathSize];
 
 // Values of keys missing from the file.
 constexpr int32_t kDefaultWriteLog = 0;
@@ -34,6 +44,7 @@ constexpr int32_t kDefaultScreenX = 100;
 constexpr int32_t kDefaultScreenY = 100;
 constexpr int32_t kDefaultLevel = 0;
 constexpr int32_t kDefaultShowFlame = 0;
+constexpr int32_t kDefaultAutoChart = 1;
 
 // Gives every setting the value it takes when its key is missing.
 void ResetSettings();

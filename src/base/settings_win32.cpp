@@ -69,8 +69,9 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
   return BuildBesideModulePath(modulePath, fileName, out);
 }
 
-void ChooseSettingsFolder(const winampVisModule* module) {
-  folderChosen = true;
+namespace {
+
+void PickSettingsFolder(const winampVisModule* module) {
   // Beside the module while that folder can be written.
   if (BesideModulePath(module->hDllInstance, "", settingsFolder) && CanWriteSettingsIn(settingsFolder))
     return;
@@ -86,6 +87,20 @@ void ChooseSettingsFolder(const winampVisModule* module) {
     return;
   // Nowhere to write: read beside the module, as before.
   if (!BesideModulePath(module->hDllInstance, "", settingsFolder)) settingsFolder[0] = '\0';
+}
+
+}  // namespace
+
+void ChooseSettingsFolder(const winampVisModule* module) {
+  folderChosen = true;
+  PickSettingsFolder(module);
+  // Charts the plug-in makes go beside the settings when the chart folder
+  // cannot take them; the folder is made when the first one is written.
+  madeChartsFolder[0] = '\0';
+  if (settingsFolder[0] != '\0' && lstrlenA(settingsFolder) + 8 < kPathSize) {
+    lstrcpyA(madeChartsFolder, settingsFolder);
+    lstrcatA(madeChartsFolder, "Charts");
+  }
 }
 
 int SettingsFilePath(const char* fileName, char (&out)[kPathSize]) {
@@ -114,6 +129,7 @@ void ReadSettings(const winampVisModule* module) {
   LEVEL = int32_t(GetPrivateProfileIntA(section, "LEVEL", kDefaultLevel, path));
   UINT showFlame = GetPrivateProfileIntA(section, "SHOW_FLAME", kDefaultShowFlame, path);
   SHOW_FLAME.store(showFlame != 0 ? 1 : 0, std::memory_order_relaxed);
+  AUTO_CHART = int32_t(GetPrivateProfileIntA(section, "AUTO_CHART", kDefaultAutoChart, path));
 }
 
 void WriteSettings(const winampVisModule* module) {
@@ -126,4 +142,5 @@ void WriteSettings(const winampVisModule* module) {
   WritePrivateProfileStringA(section, "MSD_PATH", MSD_PATH, path);
   WriteIntSetting(section, "LEVEL", LEVEL, path);
   WriteIntSetting(section, "SHOW_FLAME", SHOW_FLAME.load(std::memory_order_relaxed), path);
+  WriteIntSetting(section, "AUTO_CHART", AUTO_CHART, path);
 }

@@ -22,12 +22,12 @@ int SettingsFilePath(const char* fileName, char (&out)[kPathSize]);
 // The event log's name, "StomparaLog.txt" in the chosen folder.
 int LogFilePath(char (&out)[kPathSize]);
 
-// Fills the six settings from the section named by the record's description
+// Fills the seven settings from the section named by the record's description
 // (defaults for missing keys; SHOW_FLAME held as 0 or 1), in the chosen
 // folder (chosen now when no Init has chosen it). When the settings path
 // does not fit, every setting takes its default.
 void ReadSettings(const winampVisModule* module);
-// Writes all six keys, in key order. Writes nothing before the settings
+// Writes all seven keys, in key order. Writes nothing before the settings
 // were first read, or when the settings path does not fit. Failures are not
 // reported.
 void WriteSettings(const winampVisModule* module);

@@ -2,6 +2,7 @@
 #include "chart/chart_loader.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/event_log.h"
 #include "base/platform.h"
@@ -33,26 +34,32 @@ int ReportOpenFailure(const char* path) {
   return 0;
 }
 
-// Opens the chart file for `title` (by `wideTitle`'s name when the host gave
-// one), filling `path` with the name the log and the boxes show. A path the
-// platform cannot hold is refused like a file that does not open, and no
-// file is left open.
-int OpenChartFile(const char* title, const char* wideTitle, char (&path)[kLongPathSize]) {
-  size_t length = buildChartPath(MSD_PATH, title, path, sizeof path);
+// Opens the chart file for `title` in `folder` (by `wideTitle`'s name when
+// the host gave one), filling `path` with the name the log and the boxes
+// show. A path the platform cannot hold does not open, and no file is left
+// open when none did.
+bool OpenChartIn(const char* folder, const char* title, const char* wideTitle, char (&path)[kLongPathSize]) {
+  size_t length = buildChartPath(folder, title, path, sizeof path);
   bool opened = false;
   if (wideTitle != nullptr) {
     char name[kWideTitleSize + 8];  // "\" + the title's name with "msd"
     opened = buildChartPath("", wideTitle, name, sizeof name) < sizeof name &&
-             Platform_OpenChartFileWide(MSD_PATH, name + 1);
+             Platform_OpenChartFileWide(folder, name + 1);
   } else if (length < size_t(kPathSize)) {
     opened = Platform_OpenChartFile(path);
   }
-  if (!opened) {
-    Platform_CloseChartFile();
-    return ReportOpenFailure(path);
-  }
-  WriteLogLine("Open MSD file <%s> success.", path);
-  return 1;
+  if (!opened) Platform_CloseChartFile();
+  return opened;
+}
+
+// The chart in MSD_PATH, else among the charts the plug-in made. When
+// neither opens, `path` names the one in MSD_PATH.
+bool OpenChartFile(const char* title, const char* wideTitle, char (&path)[kLongPathSize]) {
+  if (OpenChartIn(MSD_PATH, title, wideTitle, path)) return true;
+  char madePath[kLongPathSize];
+  if (madeChartsFolder[0] == '\0' || !OpenChartIn(madeChartsFolder, title, wideTitle, madePath)) return false;
+  std::memcpy(path, madePath, sizeof path);
+  return true;
 }
 
 // The block holds one spare byte past the file's size for the terminator
@@ -86,10 +93,13 @@ void InitStepChart() {
   stepChart.stepCount = 0;
 }
 
-int LoadStepChart(const char* title, const char* wideTitle) {
-  WriteLogLine("Start to load MSD file for <%s>...", title);
+int LoadStepChart(const char* title, const char* wideTitle, MissingChart missing) {
   char path[kLongPathSize];
-  if (!OpenChartFile(title, wideTitle, path)) return 0;
+  bool opened = OpenChartFile(title, wideTitle, path);
+  if (!opened && missing == MissingChart::kQuiet) return kNoChartFile;
+  WriteLogLine("Start to load MSD file for <%s>...", title);
+  if (!opened) return ReportOpenFailure(path);
+  WriteLogLine("Open MSD file <%s> success.", path);
   stepChart.textSize = Platform_ChartFileSize();
   FreeChartText();
   char* block = AllocateChartText(stepChart.textSize);

@@ -34,19 +34,31 @@ extern StepChart stepChart;
 // block (Quit has released it). Visualisation thread.
 void InitStepChart();
 
+// What LoadStepChart does when neither folder has the song's chart file.
+enum class MissingChart {
+  kReport,  // reports it, as any other failure
+  kQuiet,   // returns kNoChartFile, having logged and shown nothing
+};
+constexpr int kNoChartFile = -1;
+
 // Loads the chart of the song whose file title is `title` (a terminated file
 // name without folder, with or without its extension; at most 259
 // characters): MSD_PATH, a backslash, and the title with everything after its
-// first "." replaced by "msd" (".msd" appended when it has no "."). Returns
-// 1 when a chart was loaded.
+// first "." replaced by "msd" (".msd" appended when it has no "."). When
+// MSD_PATH has no such file, the same name in madeChartsFolder (the charts
+// the plug-in made). Returns 1 when a chart was loaded.
 // Returns 0 on failure, which it has already reported by box and/or log line:
-// open failed (also for a path over 259 characters), allocation failed, read
-// failed or short, and no readable tempo above 0 ("Bad MSD file header").
+// open failed (also for a path over 259 characters; the box names the path
+// in MSD_PATH), allocation failed, read failed or short, and no readable
+// tempo above 0 ("Bad MSD file header"). With MissingChart::kQuiet a file
+// that opens in neither folder is not reported: kNoChartFile, and the chart
+// in force is kept.
 // Visualisation thread only; may block in a modal box.
 // When the host named the song in wide characters too, `wideTitle` is that
 // title as UTF-8 and the file is opened by the wide name built from it and
-// MSD_PATH; the log and the boxes still name the path built from `title`.
-int LoadStepChart(const char* title, const char* wideTitle = nullptr);
+// the folder; the log and the boxes still name the path built from `title`.
+int LoadStepChart(const char* title, const char* wideTitle = nullptr,
+                  MissingChart missing = MissingChart::kReport);
 
 // For Quit: when chartText is present, frees it, makes it absent and logs
 // "MSD structure released.". Does nothing otherwise. Visualisation thread.

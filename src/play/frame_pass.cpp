@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "autochart/auto_chart.h"
 #include "base/event_log.h"
 #include "base/platform.h"
 #include "chart/chart_loader.h"
@@ -55,7 +56,7 @@ bool FollowSong() {
   std::memcpy(lastSeenTitle, title, sizeof lastSeenTitle);
   std::memcpy(lastSeenWideTitle, wideTitle, sizeof lastSeenWideTitle);
   combo = 0;  // a new song's judgements start afresh, whether its chart loads or not
-  if (!LoadStepChart(lastSeenTitle, wide ? lastSeenWideTitle : nullptr)) Platform_OpenConfig();
+  ChartForNewSong(entry, name, lastSeenTitle, wide ? lastSeenWideTitle : nullptr);
   return true;
 }
 
@@ -133,7 +134,11 @@ void DrawField(bool moveArrows) {
 }
 
 int PlayFrame() {
-  if (FollowSong()) {
+  // While the song's chart is being made, the arrows in flight go on rising
+  // and no step is taken.
+  int32_t percent = 0;
+  bool making = false;
+  if (FollowSong() && !(making = MakingChart(percent))) {
     if (stepChart.chartText == nullptr) {
       WriteLogLine("Data buffer in MSD not allocated yet!");
       return 1;
@@ -144,5 +149,6 @@ int PlayFrame() {
   if (beatPulse == 2) beatPulse = 0;
   colourPhase = (colourPhase + 1) % kColourPhases;
   DrawBanner();
+  if (making) DrawMakingLine(percent);
   return 0;
 }

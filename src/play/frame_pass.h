@@ -43,11 +43,13 @@ extern char lastSeenWideTitle[kWideTitleSize];
 void ForgetSong();
 
 // The middle of a frame pass, after the background copy: follows the
-// playing song (loading its chart when the title changes, opening the
-// configuration when that fails), takes the step due and spawns its
-// arrows, runs the field pass, the beat pulse, the colour phase and the
-// banner. Returns 0 when the frame is complete, 1 when the host named a
-// song but no chart text is loaded (nothing drawn past the background).
+// playing song (loading or making its chart when the title changes,
+// opening the configuration when it has none), takes the step due and
+// spawns its arrows, runs the field pass, the beat pulse, the colour phase
+// and the banner. While the chart is being made it takes no step and draws
+// the progress line. Returns 0 when the frame is complete, 1 when the host
+// named a song but no chart text is loaded (nothing drawn past the
+// background).
 int PlayFrame();
 
 // What the frame pass does with what the step clock saw, in this order: a

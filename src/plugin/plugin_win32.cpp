@@ -3,6 +3,7 @@
 
 #include <type_traits>
 
+#include "autochart/chart_worker.h"
 #include "base/event_log.h"
 #include "base/log_file.h"
 #include "base/module_win32.h"
@@ -91,6 +92,7 @@ int __cdecl Render(winampVisModule* module) {
 }
 
 void __cdecl Quit(winampVisModule* module) {
+  Platform_StopMakingChart();
   ReleaseStepChart();
   WriteSettings(module);
   FreeBannerFont();

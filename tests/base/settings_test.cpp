@@ -43,6 +43,7 @@ TEST(Settings, ResetGivesTheValuesOfMissingKeys) {
   std::snprintf(MSD_PATH, kPathSize, "C:\\charts");
   LEVEL = 2;
   SHOW_FLAME = 1;
+  AUTO_CHART = 0;
   ResetSettings();
   EXPECT_EQ(WRITE_LOG, 0);
   EXPECT_EQ(SCREEN_X, 100);
@@ -50,6 +51,7 @@ TEST(Settings, ResetGivesTheValuesOfMissingKeys) {
   EXPECT_STREQ(MSD_PATH, "");
   EXPECT_EQ(LEVEL, 0);
   EXPECT_EQ(SHOW_FLAME.load(), 0);
+  EXPECT_EQ(AUTO_CHART, 1);
 }
 
 }  // namespace

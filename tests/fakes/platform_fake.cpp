@@ -1,6 +1,8 @@
 // platform_fake.cpp -- recording platform functions for native tests.
 #include "fakes/platform_fake.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,7 +47,8 @@ const char* Platform_AskHostFileName(int32_t entry) {
 
 int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
   if (fake.fileTitleFails) return 0;
-  const char* slash = std::strrchr(fileName, '\\');
+  // As the system's, either slash ends the folder.
+  const char* slash = std::max(std::strrchr(fileName, '\\'), std::strrchr(fileName, '/'));
   std::string name = slash ? slash + 1 : fileName;
   if (name.size() >= size) return 0;
   std::memcpy(title, name.c_str(), name.size() + 1);
@@ -135,3 +138,14 @@ void Platform_FreeChartBlock(char* block) {
   fake.blocks.erase(found);
   std::free(block);
 }
+
+int Platform_StartMakingChart(int32_t, const char* fileName, const char*, const char*, char (&why)[kMakingTextSize]) {
+  fake.makingStarts.emplace_back(fileName);
+  if (!fake.makingStartFails) return 1;
+  std::snprintf(why, sizeof why, "%s", fake.makingWhy.c_str());
+  return 0;
+}
+
+void Platform_PollMakingChart(MakingReport& report) { report = fake.making; }
+
+void Platform_StopMakingChart() { ++fake.makingStops; }

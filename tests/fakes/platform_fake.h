@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "autochart/chart_worker.h"
+
 // One drawing call into the back buffer, as the field pass or banner made it.
 struct DrawCall {
   char kind;          // 'M' masked cell, 'L' lit target, 'T' banner text
@@ -71,6 +73,14 @@ struct FakePlatform {
   // Chart blocks held: address -> size. Freed blocks leave this map.
   std::map<const char*, uint32_t> blocks;
   std::vector<std::string> blockEvents;  // "alloc N", "free N" in order
+
+  // Chart making: each start's file name, whether starts succeed (else
+  // `makingWhy`), what a poll reports, and how often the work was stopped.
+  std::vector<std::string> makingStarts;
+  bool makingStartFails = false;
+  std::string makingWhy = "no worker thread can be started";
+  MakingReport making = {Making::kBusy, 0, 0, {}};
+  int makingStops = 0;
 };
 
 extern FakePlatform fake;

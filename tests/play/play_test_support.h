@@ -43,6 +43,8 @@ inline void ResetPlayField() {
   WRITE_LOG = 0;
   LEVEL = 0;
   MSD_PATH[0] = '\0';
+  madeChartsFolder[0] = '\0';
+  AUTO_CHART = 0;  // the loader's path alone; the made-chart tests turn it on
 }
 
 // Puts one arrow in lane `n` at `travel`, as if it had risen there.

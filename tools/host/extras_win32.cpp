@@ -10,6 +10,7 @@
 
 #include "autoplay.h"
 #include "host_win32.h"
+#include "faults_win32.h"
 #include "journal.h"
 #include "vis_session_win32.h"
 #include "watch_win32.h"
@@ -19,6 +20,7 @@ namespace {
 // Session-thread state: one session at a time.
 AutoPlayer player;
 bool autoplaying;
+bool awaitingChart;  // the autoplayer waits for the plug-in to open its chart
 int64_t recordStartMs;
 int32_t recordedFrames;
 char lastRecordedFrame[MAX_PATH];
@@ -57,18 +59,33 @@ void RecordFrames() {
   }
 }
 
+// Loads the autoplayer's chart and journals how that went.
+void StartAutoplay() {
+  const Scenario& scenario = host.scenario;
+  std::string bytes, error;
+  if (!ReadWholeFile(scenario.autoplayChart, bytes)) error = "cannot read " + scenario.autoplayChart;
+  autoplaying = error.empty() && player.Load(bytes, scenario.autoplayLevel, error);
+  WriteJournal(NowMs(), "autoplay", {Field("chart", scenario.autoplayChart.c_str()),
+                                     Field("level", int64_t(scenario.autoplayLevel)),
+                                     Field("error", error.empty() ? nullptr : error.c_str())});
+}
+
 }  // namespace
 
 void BeginSessionExtras() {
   autoplaying = false;
+  awaitingChart = false;
   const Scenario& scenario = host.scenario;
   if (!scenario.autoplayChart.empty()) {
-    std::string bytes, error;
-    if (!ReadWholeFile(scenario.autoplayChart, bytes)) error = "cannot read " + scenario.autoplayChart;
-    autoplaying = error.empty() && player.Load(bytes, scenario.autoplayLevel, error);
-    WriteJournal(NowMs(), "autoplay", {Field("chart", scenario.autoplayChart.c_str()),
-                                       Field("level", int64_t(scenario.autoplayLevel)),
-                                       Field("error", error.empty() ? nullptr : error.c_str())});
+    // A chart the plug-in is still to make: followed from the frame on which
+    // the plug-in opens it, as the game starts playing it then.
+    if (GetFileAttributesA(scenario.autoplayChart.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      awaitingChart = true;
+      WatchPluginOpening(scenario.autoplayChart);
+      WriteJournal(NowMs(), "autoplay-waits", {Field("chart", scenario.autoplayChart.c_str())});
+    } else {
+      StartAutoplay();
+    }
   }
   recordStartMs = NowMs();
   recordedFrames = 0;
@@ -76,6 +93,10 @@ void BeginSessionExtras() {
 }
 
 void AfterRender(int32_t intervalMs) {
+  if (awaitingChart && PluginOpenedWatchedFile()) {
+    awaitingChart = false;
+    StartAutoplay();
+  }
   if (autoplaying) PressLanes(player.Frame(host.lastPosition.load(), intervalMs));
   if (!host.scenario.recordFolder.empty()) RecordFrames();
 }

@@ -10,6 +10,10 @@
 // lets every call through again.
 #include "faults_win32.h"
 
+#include <mmreg.h>
+#include <msacm.h>
+
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -94,10 +98,53 @@ STAND_IN(CreateThread, HANDLE, nullptr,
          (LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
           LPDWORD id),
          (security, stack, start, param, flags, id), Holds::Handle)
-STAND_IN(CreateFileA, HANDLE, INVALID_HANDLE_VALUE,
-         (LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
-          HANDLE model),
-         (path, access, share, security, disposition, flags, model), Holds::Handle)
+// The file the harness waits for the plug-in to open (the autoplayer's
+// chart, when the plug-in makes it during the session).
+std::mutex watchLock;
+std::wstring watchedPath;
+std::atomic<bool> watchedOpened{false};
+
+void NoteOpening(const std::wstring& path, DWORD access, HANDLE made) {
+  if (made == INVALID_HANDLE_VALUE || (access & GENERIC_READ) == 0) return;
+  std::lock_guard<std::mutex> lock(watchLock);
+  if (!watchedPath.empty() && lstrcmpiW(path.c_str(), watchedPath.c_str()) == 0) watchedOpened = true;
+}
+
+std::wstring WideOf(const char* text) {
+  wchar_t wide[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide, MAX_PATH * 2);
+  return wide;
+}
+
+// The opens, counted, able to fail, and watched.
+#define OPENER(Name, Char, Widen)                                                                         \
+  HANDLE WINAPI Failing##Name(const Char* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,   \
+                              DWORD disposition, DWORD flags, HANDLE model) {                              \
+    static FaultSlot& slot = *SlotNamed(#Name);                                                            \
+    if (Fails(slot)) return INVALID_HANDLE_VALUE;                                                          \
+    HANDLE made = reinterpret_cast<decltype(&Failing##Name)>(slot.original)(path, access, share, security, \
+                                                                            disposition, flags, model);    \
+    Made(Holds::Handle, made);                                                                             \
+    NoteOpening(Widen(path), access, made);                                                                \
+    return made;                                                                                           \
+  }
+OPENER(CreateFileA, char, WideOf)
+OPENER(CreateFileW, wchar_t, std::wstring)
+
+// The codec's calls fail as the manager fails them: no memory.
+MMRESULT WINAPI FailingacmStreamOpen(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source,
+                                     LPWAVEFORMATEX destination, LPWAVEFILTER filter, DWORD_PTR callback,
+                                     DWORD_PTR instance, DWORD open) {
+  static FaultSlot& slot = *SlotNamed("acmStreamOpen");
+  if (Fails(slot)) return MMSYSERR_NOMEM;
+  return reinterpret_cast<decltype(&FailingacmStreamOpen)>(slot.original)(stream, driver, source, destination, filter,
+                                                                           callback, instance, open);
+}
+MMRESULT WINAPI FailingacmStreamConvert(HACMSTREAM stream, LPACMSTREAMHEADER header, DWORD convert) {
+  static FaultSlot& slot = *SlotNamed("acmStreamConvert");
+  if (Fails(slot)) return MMSYSERR_NOMEM;
+  return reinterpret_cast<decltype(&FailingacmStreamConvert)>(slot.original)(stream, header, convert);
+}
 STAND_IN(ReadFile, BOOL, FALSE, (HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped),
          (file, buffer, size, read, overlapped), Holds::Nothing)
 STAND_IN(WriteFile, BOOL, FALSE,
@@ -112,7 +159,8 @@ FaultSlot slots[] = {
     SLOT(CreateCompatibleDC), SLOT(CreateCompatibleBitmap), SLOT(CreateDIBSection), SLOT(CreateFontIndirectA),
     SLOT(LoadBitmapA),        SLOT(LoadImageA),             SLOT(CreateWindowExA),  SLOT(CreateThread),
     SLOT(CreateFileA),        SLOT(ReadFile),               SLOT(WriteFile),        SLOT(WritePrivateProfileStringA),
-    SLOT(GlobalAlloc),        SLOT(DeleteDC),               SLOT(DeleteObject),     SLOT(CloseHandle),
+    SLOT(GlobalAlloc),        SLOT(CreateFileW),            SLOT(acmStreamOpen),    SLOT(acmStreamConvert),
+    SLOT(DeleteDC),           SLOT(DeleteObject),           SLOT(CloseHandle),
 };
 
 FaultSlot* SlotNamed(const char* name) {
@@ -174,3 +222,11 @@ void HeldObjects(int64_t& gdi, int64_t& handles) {
   gdi = int64_t(heldGdi.size());
   handles = int64_t(heldHandles.size());
 }
+
+void WatchPluginOpening(const std::string& path) {
+  std::lock_guard<std::mutex> lock(watchLock);
+  watchedPath = path.empty() ? std::wstring() : WideOf(path.c_str());
+  watchedOpened = false;
+}
+
+bool PluginOpenedWatchedFile() { return watchedOpened.load(); }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // Patches the plug-in's imports for the scenario's `fault` lines (right
 // after it is loaded), and lets every call through again (`unfault`).
@@ -13,3 +14,9 @@ void ClearFaults();
 // GDI objects and kernel handles the plug-in made and has not freed. Any
 // thread: the stand-ins that keep them run on whichever thread calls.
 void HeldObjects(int64_t& gdi, int64_t& handles);
+
+// Watches for the plug-in opening the file at `path` for reading (by its
+// ANSI or wide name, any letter case); "" stops watching. Any thread.
+void WatchPluginOpening(const std::string& path);
+// True once the plug-in has opened the watched file since it was named.
+bool PluginOpenedWatchedFile();

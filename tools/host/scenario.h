@@ -32,7 +32,7 @@ constexpr const char* kFaultNames[] = {
     "CreateCompatibleDC", "CreateCompatibleBitmap", "CreateDIBSection", "CreateFontIndirectA",
     "LoadBitmapA",        "LoadImageA",             "CreateWindowExA",  "CreateThread",
     "CreateFileA",        "ReadFile",               "WriteFile",        "WritePrivateProfileStringA",
-    "GlobalAlloc",
+    "GlobalAlloc",        "CreateFileW",            "acmStreamOpen",    "acmStreamConvert",
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
