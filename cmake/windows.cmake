@@ -11,7 +11,7 @@ add_library(stompara_win32 OBJECT ${win32_sources})
 target_include_directories(stompara_win32 PUBLIC src)
 target_compile_options(stompara_win32 PRIVATE ${warnings})
 target_compile_definitions(stompara_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32)
+set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32)
 
 add_library(vis_stompara SHARED $<TARGET_OBJECTS:stompara_win32>
             res/vis_stompara.rc res/vis_stompara.def)
