@@ -34,6 +34,7 @@ void LoadOrReport(const char* title, const char* wideTitle) {
 }  // namespace
 
 void ChartForNewSong(int32_t entry, const char* fileName, const char* title, const char* wideTitle) {
+  if (madeSong.making) WriteLogLine("Chart for <%s> not made: the song changed.", madeSong.title);
   Platform_StopMakingChart();
   madeSong.making = false;
   if (AUTO_CHART == 0) return LoadOrReport(title, wideTitle);

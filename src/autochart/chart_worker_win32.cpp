@@ -11,6 +11,7 @@
 #include "audio/song_decoder_win32.h"
 #include "autochart/chart_making.h"
 #include "base/host_request_win32.h"
+#include "base/platform.h"
 #include "base/settings.h"
 #include "chart/msd_format.h"
 #include "plugin/game_window_win32.h"

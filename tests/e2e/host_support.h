@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -69,3 +70,22 @@ Picture ReferenceBanner(const std::string& folder, int combo);
 
 // The value of `key` in `section` of an INI text; "<missing>" when absent.
 std::string IniValue(const std::string& ini, const std::string& section, const std::string& key);
+
+// A folder made truly read-only for the test's length: root writes
+// through file modes, not through a read-only mount.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+    std::string quoted = "'" + folder + "'";
+    mounted_ = std::system(("mount --bind " + quoted + " " + quoted + " && mount -o remount,bind,ro " +
+                            quoted + " " + quoted).c_str()) == 0;
+  }
+  ~ReadOnlyFolder() {
+    if (mounted_) std::system(("umount '" + folder_ + "'").c_str());
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_;
+};

@@ -46,25 +46,6 @@ TEST(Lifecycle, WindowSavedOffEveryScreenOpensInView) {
   EXPECT_EQ(IniValue(ReadFile(folder + "/plugin.ini"), "Stompara for Winamp", "SCREEN_X"), window["x"]);
 }
 
-// The module's folder made truly read-only for the test's length: root
-// writes through file modes, not through a read-only mount.
-class ReadOnlyFolder {
- public:
-  explicit ReadOnlyFolder(const std::string& folder) : folder_(folder) {
-    std::string quoted = "'" + folder + "'";
-    mounted_ = std::system(("mount --bind " + quoted + " " + quoted + " && mount -o remount,bind,ro " +
-                            quoted + " " + quoted).c_str()) == 0;
-  }
-  ~ReadOnlyFolder() {
-    if (mounted_) std::system(("umount '" + folder_ + "'").c_str());
-  }
-  bool mounted() const { return mounted_; }
-
- private:
-  std::string folder_;
-  bool mounted_;
-};
-
 // A player under Program Files cannot write its plug-ins' folder: the
 // settings and the log then live in the Plugins folder of the player's own
 // settings folder (request 335) or, when the player does not tell it, in the

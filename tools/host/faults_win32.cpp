@@ -10,6 +10,7 @@
 // lets every call through again.
 #include "faults_win32.h"
 
+#include <mmsystem.h>  // after windows.h
 #include <mmreg.h>
 #include <msacm.h>
 

@@ -1,0 +1,182 @@
+// auto_chart_test.cpp -- a song without a chart: made from its audio in every format, or reported as before.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "e2e/host_support.h"
+
+namespace {
+
+const char kSection[] = "Stompara for Winamp";
+
+// A synthetic song (drums and bass at 128 BPM) as `file` in `folder`, in the
+// format its extension names, encoded by ffmpeg. Made once per folder.
+std::string MakeSong(const std::string& folder, const std::string& file, int seconds = 30) {
+  std::string wav = folder + "/synth-" + std::to_string(seconds) + ".wav";
+  if (!FileExists(wav))
+    std::system((std::string(STOMPARA_BINARY_DIR "/tools/synth/stompara_synth --bpm 128 --seconds ") +
+                 std::to_string(seconds) + " '" + wav + "' >/dev/null").c_str());
+  std::string codec = file.find(".mp3") != std::string::npos   ? "-codec:a libmp3lame -b:a 128k"
+                      : file.find(".ogg") != std::string::npos ? "-codec:a libvorbis"
+                                                               : "-codec:a pcm_s16le";
+  std::system(("ffmpeg -loglevel error -y -i '" + wav + "' " + codec + " '" + folder + "/" + file + "'").c_str());
+  return folder + "/" + file;
+}
+
+// The files in `folder`.
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir))
+      if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Ini(const std::string& charts, const std::string& extra = "", bool log = true) {
+  return std::string("[") + kSection + "]\r\nWRITE_LOG=" + (log ? "1" : "0") + "\r\nSHOW_FLAME=0\r\nMSD_PATH=" +
+         WindowsPath(charts) + "\r\n" + extra;
+}
+
+bool Logged(const std::string& folder, const std::string& start) {
+  for (const std::string& line : ReadLines(folder + "/StomparaLog.txt"))
+    if (line.compare(0, start.size(), start) == 0) return true;
+  return false;
+}
+
+// No chart, a song in each format: the chart is made, no box opens, every
+// Render returns 0, and a perfect player ends on "GREAT!!" with a combo of
+// every arrow the made chart spawned.
+TEST(AutoChart, EverySongFormatGetsAChartThatPlays) {
+  for (const char* song : {"Synth Song.mp3", "Synth Song.wav", "Synth Song.ogg"}) {
+    std::string folder = MakePluginFolder(std::string("auto-chart-") + (std::strrchr(song, '.') + 1));
+    std::string charts = folder + "/msd";
+    std::system(("mkdir -p '" + charts + "'").c_str());
+    WriteFile(folder + "/plugin.ini", Ini(charts));
+    std::string path = MakeSong(folder, song, 12);
+    // The chart ends with the song: its last arrows are hit before the capture.
+    HostRun run = RunHost(folder, "frame-ms 30\nplaylist " + WindowsPath(path) + "\nautoplay " +
+                                      WindowsPath(charts + "/Synth Song.msd") +
+                                      " 0\n0 play\n16000 capture great.bmp\n16100 quit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(FilesIn(charts), std::vector<std::string>{"Synth Song.msd"}) << song << ": no temporary file left";
+    EXPECT_TRUE(EventsNamed(run, "message-box").empty()) << song;
+    for (const JournalEvent& render : EventsNamed(run, "render")) ASSERT_EQ(render.at("result"), "0") << song;
+    EXPECT_TRUE(Logged(folder, "Chart made for <" + std::string(song) + "> in ")) << song;
+    ASSERT_EQ(EventsNamed(run, "autoplay").size(), 1u) << song;
+    EXPECT_EQ(EventsNamed(run, "autoplay")[0]["error"], "null") << song;
+    int arrows = std::stoi(EventsNamed(run, "autoplay-end").at(0).at("arrows"));
+    EXPECT_GT(arrows, 8) << song;
+    EXPECT_EQ(Differing(ReadBmp(folder + "/great.bmp"), ReferenceBanner(folder, arrows), 0, 49, 288, 310), 0)
+        << song << ": " << arrows << " arrows";
+  }
+}
+
+// What cannot be made takes the loader's path exactly (its box, the
+// configuration, Render 1) after one line that says why; so does every song
+// with AUTO_CHART=0, and a song whose chart cannot be written. Nothing is
+// left in the chart folder.
+TEST(AutoChart, SongsThatCannotBeMadeTakeTheMissingChartPath) {
+  std::string folder = MakePluginFolder("auto-chart-refused");
+  std::string charts = folder + "/msd";
+  std::system(("mkdir -p '" + charts + "'").c_str());
+  std::string song = MakeSong(folder, "Song.mp3");
+  std::string shortSong = MakeSong(folder, "Short.mp3", 6);
+  // Half the MP3 is still a song; a sixth of it is too short.
+  std::string whole = ReadFile(song);
+  WriteFile(folder + "/Cut.mp3", whole.substr(0, whole.size() / 2));
+  WriteFile(folder + "/Stub.mp3", whole.substr(0, whole.size() / 6));
+  WriteFile(folder + "/Text.mp3", "not a song at all, only words\r\n");
+  struct Case {
+    std::string name, header, song, why;  // `why` "" for no line
+    bool made;
+    bool logged = true;  // the log's own writes fail with WriteFile
+  };
+  const std::vector<Case> cases = {
+      {"off", "", WindowsPath(song), "", false},
+      {"stream", "", "http://radio.example/live.mp3", "No chart made for <live.mp3>: the song is a stream", false},
+      {"too short", "", WindowsPath(shortSong), "No chart made for <Short.mp3> after ", false},
+      {"cut short", "", WindowsPath(folder + "/Stub.mp3"), "No chart made for <Stub.mp3> after ", false},
+      {"not audio", "", WindowsPath(folder + "/Text.mp3"), "No chart made for <Text.mp3> after ", false},
+      {"truncated", "", WindowsPath(folder + "/Cut.mp3"), "Chart made for <Cut.mp3> in ", true},
+      {"read fails", "fault ReadFile\n", WindowsPath(song), "No chart made for <Song.mp3> after ", false},
+      {"open fails", "fault CreateFileW\n", WindowsPath(song), "No chart made for <Song.mp3> after ", false},
+      {"codec open fails", "fault acmStreamOpen\n", WindowsPath(song), "No chart made for <Song.mp3> after ", false},
+      {"codec fails", "fault acmStreamConvert 3\n", WindowsPath(song), "No chart made for <Song.mp3> after ", false},
+      {"no thread", "fault CreateThread 2\n", WindowsPath(song),
+       "No chart made for <Song.mp3>: no worker thread can be started", false},
+      {"write fails", "fault WriteFile\n", WindowsPath(song), "", false, false},
+  };
+  for (const Case& c : cases) {
+    std::system(("rm -f '" + charts + "'/* '" + folder + "/StomparaLog.txt'").c_str());
+    WriteFile(folder + "/plugin.ini", Ini(charts, c.name == "off" ? "AUTO_CHART=0\r\n" : "", c.logged));
+    HostRun run = RunHost(folder, c.header + "playlist " + c.song + "\n0 play\n4000 resources\n4100 quit\n");
+    ASSERT_EQ(run.exitCode, 0) << c.name << run.stderrText;
+    if (c.logged) {
+      if (!c.why.empty()) {
+        EXPECT_TRUE(Logged(folder, c.why)) << c.name;
+      }
+      EXPECT_EQ(Logged(folder, "Making a chart"), c.name != "off" && c.name != "stream" && c.name != "no thread")
+          << c.name;
+      EXPECT_TRUE(Logged(folder, "Data buffer in MSD not allocated yet!") || c.made) << c.name;
+    }
+    std::vector<JournalEvent> renders = EventsNamed(run, "render");
+    ASSERT_FALSE(renders.empty()) << c.name;
+    if (c.made) {
+      EXPECT_EQ(FilesIn(charts), std::vector<std::string>{"Cut.msd"}) << c.name;
+      EXPECT_EQ(renders.back().at("result"), "0") << c.name;
+      continue;
+    }
+    EXPECT_TRUE(FilesIn(charts).empty()) << c.name << ": " << (FilesIn(charts).empty() ? "" : FilesIn(charts)[0]);
+    std::vector<JournalEvent> boxes = EventsNamed(run, "message-box");
+    ASSERT_EQ(boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes[0]["text"].compare(0, 22, "Cannot open msd file -"), 0) << c.name;
+    EXPECT_EQ(renders.back().at("result"), "1") << c.name;
+  }
+}
+
+// Quit while a long song is analysed returns at once and leaves no file;
+// a song change drops the old song's work for the new one's; a chart
+// folder the player cannot write sends the chart beside the settings.
+TEST(AutoChart, QuitSongChangeAndAReadOnlyChartFolder) {
+  std::string folder = MakePluginFolder("auto-chart-busy");
+  std::string charts = folder + "/msd";
+  std::system(("mkdir -p '" + charts + "'").c_str());
+  WriteFile(folder + "/plugin.ini", Ini(charts));
+  std::string longSong = MakeSong(folder, "Long.mp3", 600);
+  std::string song = MakeSong(folder, "Song.ogg");
+  HostRun quit = RunHost(folder, "playlist " + WindowsPath(longSong) + "\n0 play\n150 quit\n");
+  ASSERT_EQ(quit.exitCode, 0) << quit.stderrText;
+  EXPECT_TRUE(Logged(folder, "Making a chart for <Long.mp3>"));
+  EXPECT_LT(std::stoi(EventsNamed(quit, "quit").at(0).at("ms")), 5000) << "Quit waits for no analysis";
+  EXPECT_TRUE(FilesIn(charts).empty());
+
+  HostRun change = RunHost(folder, "playlist " + WindowsPath(longSong) + "\nplaylist " + WindowsPath(song) +
+                                       "\n0 play\n200 select 1\n4000 quit\n");
+  ASSERT_EQ(change.exitCode, 0) << change.stderrText;
+  EXPECT_TRUE(Logged(folder, "Chart for <Long.mp3> not made: the song changed."));
+  EXPECT_EQ(FilesIn(charts), std::vector<std::string>{"Song.msd"});
+
+  std::system(("rm -f '" + charts + "'/*").c_str());
+  HostRun readOnly;
+  {
+    ReadOnlyFolder locked(charts);
+    ASSERT_TRUE(locked.mounted());
+    readOnly = RunHost(folder, "playlist " + WindowsPath(song) + "\n0 play\n3000 quit\n");
+  }
+  ASSERT_EQ(readOnly.exitCode, 0) << readOnly.stderrText;
+  EXPECT_TRUE(FilesIn(charts).empty());
+  EXPECT_EQ(FilesIn(folder + "/Charts"), std::vector<std::string>{"Song.msd"});
+  EXPECT_TRUE(EventsNamed(readOnly, "message-box").empty());
+  // The next play finds it there.
+  RunHost(folder, "playlist " + WindowsPath(song) + "\n0 play\n500 quit\n");
+  EXPECT_TRUE(Logged(folder, "Open MSD file <" + WindowsPath(folder) + "\\Charts\\Song.msd> success."));
+}
+
+}  // namespace
