@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -177,6 +178,28 @@ TEST(AutoChart, QuitSongChangeAndAReadOnlyChartFolder) {
   // The next play finds it there.
   RunHost(folder, "playlist " + WindowsPath(song) + "\n0 play\n500 quit\n");
   EXPECT_TRUE(Logged(folder, "Open MSD file <" + WindowsPath(folder) + "\\Charts\\Song.msd> success."));
+}
+
+}  // namespace
+
+namespace {
+
+// The release's chart tool makes charts with the same decoders on Windows.
+TEST(AutoChart, WindowsChartToolGeneratesFromEveryFormat) {
+  std::string folder = MakePluginFolder("auto-chart-tool");
+  for (const char* song : {"a.mp3", "b.wav", "c.ogg"}) MakeSong(folder, song, 12);
+  WriteFile(folder + "/d.mp3", "not a song\r\n");
+  std::string command = "cd '" + folder + "' && " + Tested().runner + " " + Tested().build +
+                        "/stompara_chart.exe generate '" + WindowsPath(folder) + "' >out.txt 2>err.txt";
+  int status = std::system(command.c_str());
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << "one of four failed";
+  for (const char* chart : {"a.msd", "b.msd", "c.msd"}) {
+    std::string text = ReadFile(folder + "/" + chart);
+    EXPECT_NE(text.find("#BPM:"), std::string::npos) << chart;
+    EXPECT_NE(text.find("#SINGLE:EXPER:8:"), std::string::npos) << chart;
+  }
+  EXPECT_FALSE(FileExists(folder + "/d.msd"));
+  EXPECT_NE(ReadFile(folder + "/err.txt").find("not an MP3, WAV or Ogg Vorbis file"), std::string::npos);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 #include "chart_report.h"
 #include "tools/chart/convert/convert.h"
 #include "tools/chart/convert/tool_files.h"
-#ifdef STOMPARA_CHART_GENERATE
+#ifdef STOMPARA_CHART_EVALUATE
 #include "tools/chart/evaluate/evaluate_command.h"
-#include "tools/chart/generate/generate.h"
 #endif
+#include "tools/chart/generate/generate.h"
 
 namespace {
 
@@ -60,19 +60,12 @@ int PrintReport(const char* path, const ChartReport& report, bool json) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) return RunConvert(argc - 2, argv + 2);
-  if (argc >= 2 && std::strcmp(argv[1], "generate") == 0) {
-#ifdef STOMPARA_CHART_GENERATE
-    return RunGenerate(argc - 2, argv + 2);
-#else
-    std::fprintf(stderr, "stompara_chart generate: this build has no audio analysis; use the Linux build\n");
-    return kUsageStatus;
-#endif
-  }
+  if (argc >= 2 && std::strcmp(argv[1], "generate") == 0) return RunGenerate(argc - 2, argv + 2);
   if (argc >= 2 && std::strcmp(argv[1], "evaluate") == 0) {
-#ifdef STOMPARA_CHART_GENERATE
+#ifdef STOMPARA_CHART_EVALUATE
     return RunEvaluate(argc - 2, argv + 2);
 #else
-    std::fprintf(stderr, "stompara_chart evaluate: this build has no audio analysis; use the Linux build\n");
+    std::fprintf(stderr, "stompara_chart evaluate: the human charts' songs are mixed with libsndfile; use the Linux build\n");
     return kUsageStatus;
 #endif
   }

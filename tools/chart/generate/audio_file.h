@@ -1,8 +1,10 @@
-// audio_file.h -- a song file decoded with libsndfile and handed to the analysis.
+// audio_file.h -- a song file decoded and handed to the analysis.
 //
-// libsndfile reads WAV, FLAC, Ogg Vorbis and MP3; the frames go to an
-// AnalysisStream a block at a time, so an hour-long file needs no more
-// memory than a short one. Any thread.
+// On Linux libsndfile reads WAV, FLAC, Ogg Vorbis and MP3 (audio_file.cpp);
+// on Windows the plug-in's own decoders read WAV, MP3 and Ogg Vorbis with
+// Windows' parts (audio_file_win32.cpp). The frames go to an AnalysisStream
+// a block at a time, so an hour-long file needs no more memory than a short
+// one. Any thread.
 #pragma once
 
 #include <string>
@@ -13,5 +15,5 @@
 // sentence) when it cannot be read as audio.
 bool AnalyseAudioFile(const std::string& path, AudioAnalysis& analysis, std::string& error);
 
-// The same for a file's bytes in memory (for the fuzzer).
+// The same for a file's bytes in memory (for the fuzzer; Linux only).
 bool AnalyseAudioBytes(const std::string& bytes, AudioAnalysis& analysis, std::string& error);

@@ -1,6 +1,8 @@
 // generate_command.cpp -- `stompara_chart generate`: audio files and folders in, MSD files out.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -24,8 +26,9 @@ int Usage(const std::string& why) {
 
 // Silences stderr while it lives: the MP3 decoder under libsndfile prints
 // its own notes about broken frames, which the tool's one-line error says
-// better.
+// better. Windows' decoders print nothing.
 class QuietDecoders {
+#ifndef _WIN32
  public:
   QuietDecoders() {
     std::fflush(stderr);
@@ -42,6 +45,7 @@ class QuietDecoders {
 
  private:
   int saved_ = -1;
+#endif
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -55,7 +59,7 @@ bool GenerateOne(const fs::path& audio, const ToolOptions& options, std::set<fs:
   GeneratedSong song;
   bool made = false;
   {
-    QuietDecoders quiet;
+    [[maybe_unused]] QuietDecoders quiet;
     made = GenerateChart(audio.string(), options.placement, song, error);
   }
   if (!made) return false;
