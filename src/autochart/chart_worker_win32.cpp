@@ -1,5 +1,5 @@
 // chart_worker_win32.cpp -- the chart-making thread: decode, analyse, write, rename.
-#include "autochart/chart_worker.h"
+#include "autochart/chart_worker_win32.h"
 
 #include <windows.h>
 
@@ -10,11 +10,9 @@
 
 #include "audio/song_decoder_win32.h"
 #include "autochart/chart_making.h"
-#include "base/host_request_win32.h"
 #include "base/platform.h"
 #include "base/settings.h"
 #include "chart/msd_format.h"
-#include "plugin/game_window_win32.h"
 
 namespace {
 
@@ -40,15 +38,6 @@ Job* job = nullptr;
 
 void LetGo(Job* held) {
   if (held->holders.fetch_sub(1) == 1) delete held;
-}
-
-std::wstring Widened(const char* text, UINT codePage) {
-  int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(size_t(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
-  wide.resize(size_t(length - 1));
-  return wide;
 }
 
 void Finish(Job& work, Making state, const char* format, const char* detail) {
@@ -143,16 +132,18 @@ void WaitForWorker(HANDLE thread, DWORD ms) {
 
 }  // namespace
 
-int Platform_StartMakingChart(int32_t entry, const char* fileName, const char* title, const char* wideTitle,
-                              char (&why)[kMakingTextSize]) {
+std::wstring Widened(const char* text, UINT codePage) {
+  int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length);
+  wide.resize(size_t(length - 1));
+  return wide;
+}
+
+int StartChartWorker(const std::wstring& song, const char* fileName, const char* title, const char* wideTitle,
+                     char (&why)[kMakingTextSize]) {
   Platform_StopMakingChart();
-  std::wstring song;
-  winampVisModule* host = ModuleOfGameWindow();
-  if (host != nullptr) {
-    auto* wide = reinterpret_cast<const wchar_t*>(SendHostRequest(host->hwndParent, kHostEntryWideFileName, WPARAM(entry)));
-    if (wide != nullptr) song = wide;
-  }
-  if (song.empty()) song = Widened(fileName, CP_ACP);
   DWORD attributes = GetFileAttributesW(song.c_str());
   if (song.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::snprintf(why, sizeof why, "the song's file %s cannot be found", fileName);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "autochart/auto_chart.h"
+#include "play/song_chart.h"
 #include "base/event_log.h"
 #include "base/platform.h"
 #include "chart/chart_loader.h"

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "autochart/chart_worker_win32.h"
 #include "base/host_request_win32.h"
 #include "plugin/game_window_win32.h"
 #include "plugin/plugin_win32.h"
@@ -52,4 +53,12 @@ void Platform_OpenConfig() {
 void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData) {
   winampVisModule* module = ModuleOfGameWindow();
   if (module != nullptr) PostMessageA(module->hwndParent, message, WPARAM(key), LPARAM(keyData));
+}
+
+int Platform_StartMakingChart(int32_t entry, const char* fileName, const char* title, const char* wideTitle,
+                              char (&why)[kMakingTextSize]) {
+  // The wide name where the host gives one: the ANSI name may have lost characters.
+  auto* wide = reinterpret_cast<const wchar_t*>(SendHostRequest(kHostEntryWideFileName, WPARAM(entry)));
+  return StartChartWorker(wide != nullptr ? std::wstring(wide) : Widened(fileName, CP_ACP), fileName, title,
+                          wideTitle, why);
 }

@@ -3,7 +3,7 @@
 
 #include <type_traits>
 
-#include "autochart/chart_worker.h"
+#include "base/chart_worker.h"
 #include "base/event_log.h"
 #include "base/log_file.h"
 #include "base/module_win32.h"

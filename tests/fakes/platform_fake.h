@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "autochart/chart_worker.h"
+#include "base/chart_worker.h"
 
 // One drawing call into the back buffer, as the field pass or banner made it.
 struct DrawCall {

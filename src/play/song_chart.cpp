@@ -1,11 +1,11 @@
-// auto_chart.cpp -- which of load, make or report a new song takes, and following the making.
-#include "autochart/auto_chart.h"
+// song_chart.cpp -- which of load, make or report a new song takes, and following the making.
+#include "play/song_chart.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "autochart/chart_worker.h"
+#include "base/chart_worker.h"
 #include "base/event_log.h"
 #include "base/platform.h"
 #include "base/settings.h"

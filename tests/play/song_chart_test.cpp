@@ -1,4 +1,4 @@
-// auto_chart_test.cpp -- a song without a chart: made while the field plays on, or reported as before.
+// song_chart_test.cpp -- a song without a chart: made while the field plays on, or reported as before.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// auto_chart.h -- the playing song's chart: loaded, made from the song, or missing.
+// song_chart.h -- the playing song's chart: loaded, made from the song, or missing.
 //
 // With AUTO_CHART on, a song whose chart file is in neither chart folder
 // gets one made from its own audio (chart_worker.h) while the field keeps
