@@ -132,6 +132,8 @@ TEST(SongDecoder, FilesThatAreNoSongFailWithAReason) {
       {L"no_vorbis.ogg", "OggS" + garbage, "the Ogg file holds no Vorbis audio"},
       {L"no_data.wav", riff + std::string("\1\0\2\0\x44\xac\0\0\x10\xb1\2\0\4\0\x10\0", 16),
        "the WAV file holds no audio"},
+      {L"empty_data.wav", riff + std::string("\1\0\2\0\x44\xac\0\0\x10\xb1\2\0\4\0\x10\0data\0\0\0\0", 24),
+       "the file holds no audio"},
       {L"bad_format.wav", riff + std::string(16, '\0'), "the WAV file's channel count is not one it can play"},
   };
   for (const Case& c : cases) {
