@@ -146,6 +146,10 @@ void OggReader::Open() {
     return;
   }
   stb_vorbis_info info = stb_vorbis_get_info(decoder_);
+  if (info.sample_rate == 0 || info.sample_rate > 0x7FFFFFFF || info.channels < 1) {
+    error_ = "the Ogg Vorbis file's format is damaged";
+    return;
+  }
   sampleRate_ = int(info.sample_rate);
   channels_ = info.channels;
   head_ = size_t(used);

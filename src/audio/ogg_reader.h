@@ -44,7 +44,7 @@ class OggReader {
   bool Failed() const { return !error_.empty(); }
   const std::string& Error() const { return error_; }
   // True once the headers are read: the rate and channel count are known.
-  bool HasFormat() const { return decoder_ != nullptr; }
+  bool HasFormat() const { return sampleRate_ > 0; }
   int SampleRate() const { return sampleRate_; }
   int Channels() const { return channels_; }
   // True once every byte pushed before EndOfFile has been decoded.

@@ -25,6 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   reader.EndOfFile();
   drain();
-  Check(reader.Failed() ? !reader.Error().empty() : reader.HasFormat() && reader.SampleRate() > 0);
+  Check(reader.Failed() ? !reader.Error().empty() : reader.HasFormat() && reader.SampleRate() > 0 && reader.Channels() > 0);
   return 0;
 }
