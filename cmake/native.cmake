@@ -68,6 +68,10 @@ add_test(NAME dll_x86_64 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh
 
 add_test(NAME win32_unit
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_win32_tests.exe)
+# The songs the decoder's Windows tests read, made by ffmpeg beside the test program.
+add_test(NAME win32_songs COMMAND ${CMAKE_SOURCE_DIR}/tests/audio/make_test_songs.sh ${STOMPARA_WIN64_BUILD}/test_songs)
+set_tests_properties(win32_songs PROPERTIES FIXTURES_SETUP win32_songs)
+set_tests_properties(win32_unit PROPERTIES FIXTURES_REQUIRED win32_songs)
 add_test(NAME win32_portable
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_portable_tests.exe)
 

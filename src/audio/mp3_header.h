@@ -80,7 +80,6 @@ class Mp3Framer {
   std::vector<uint8_t> buffer_;
   size_t head_ = 0;            // first byte not yet consumed
   uint64_t skip_ = 0;          // bytes of an ID3v2 tag still to be dropped as they come
-  bool started_ = false;       // the file's first bytes were looked at for a tag
   bool locked_ = false;        // a first frame was found
   bool contiguous_ = false;    // the last frame ended where `head_` is
   bool ended_ = false;

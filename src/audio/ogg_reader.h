@@ -4,7 +4,10 @@
 // the file's bytes it was handed until the decoder has used them (the
 // headers, then a page or so at a time), so memory stays bounded whatever
 // the song's length: the headers may take up to kOggMaxHeaderBytes (cover
-// pictures live there), the audio never more than kOggMaxPendingBytes.
+// pictures live there), the audio never more than kOggMaxPendingBytes, and
+// the decoder's own memory, which comes from the reader's heap, never more
+// than kOggMaxDecoderBytes; the reader frees it all, so a file the decoder
+// gave up on halfway leaves nothing behind.
 // Plain computation, any thread; one reader per file.
 #pragma once
 
@@ -15,8 +18,15 @@
 
 constexpr size_t kOggMaxHeaderBytes = 4u << 20;
 constexpr size_t kOggMaxPendingBytes = 1u << 20;
+constexpr size_t kOggMaxDecoderBytes = 4u << 20;
 
 struct stb_vorbis;
+
+// The decoder's memory: every block it allocates, freed with the reader.
+struct OggHeap {
+  struct OggBlock* blocks = nullptr;
+  size_t bytes = 0;
+};
 
 class OggReader {
  public:
@@ -34,7 +44,7 @@ class OggReader {
   bool Failed() const { return !error_.empty(); }
   const std::string& Error() const { return error_; }
   // True once the headers are read: the rate and channel count are known.
-  bool HasFormat() const { return decoder_ != nullptr; }
+  bool HasFormat() const { return sampleRate_ > 0; }
   int SampleRate() const { return sampleRate_; }
   int Channels() const { return channels_; }
   // True once every byte pushed before EndOfFile has been decoded.
@@ -49,6 +59,7 @@ class OggReader {
   void Open();
   void Compact();
 
+  OggHeap heap_;
   stb_vorbis* decoder_ = nullptr;
   std::vector<uint8_t> pending_;
   size_t head_ = 0;

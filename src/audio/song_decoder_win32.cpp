@@ -392,6 +392,10 @@ DecodeResult DecodeSongFile(const wchar_t* path, AnalysisStream& stream, const s
     error = "the file cannot be read";
     result = DecodeResult::kFailed;
   }
+  if (result == DecodeResult::kDecoded && stream.SecondsFed() == 0) {
+    error = "the file holds no audio";
+    result = DecodeResult::kFailed;
+  }
   if (result == DecodeResult::kFailed && error.empty()) error = "the file cannot be decoded";
   if (result == DecodeResult::kDecoded) percent.store(100);
   return result;
