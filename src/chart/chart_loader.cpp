@@ -123,6 +123,9 @@ int LoadStepChart(const char* title, const char* wideTitle, MissingChart missing
 }
 
 void ReleaseStepChart() {
+  // A load whose block could not be had leaves its file open for the next
+  // load to close; at Quit there is none.
+  Platform_CloseChartFile();
   if (stepChart.chartText == nullptr) return;
   FreeChartText();
   WriteLogLine("MSD structure released.");

@@ -60,6 +60,7 @@ constexpr int kNoChartFile = -1;
 int LoadStepChart(const char* title, const char* wideTitle = nullptr,
                   MissingChart missing = MissingChart::kReport);
 
-// For Quit: when chartText is present, frees it, makes it absent and logs
-// "MSD structure released.". Does nothing otherwise. Visualisation thread.
+// For Quit: closes a chart file still open, and when chartText is present,
+// frees it, makes it absent and logs "MSD structure released.". Visualisation
+// thread.
 void ReleaseStepChart();

@@ -113,6 +113,7 @@ void ForgetSong() {
   std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
   std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
   InitStepChart();
+  ForgetChartBeingMade();
 }
 
 void DrawField(bool moveArrows) {

@@ -39,7 +39,8 @@ extern char lastSeenTitle[260];
 extern char lastSeenWideTitle[kWideTitleSize];
 
 // Init: forgets any song, so the next frame loads the playing song's chart:
-// empties the last-seen title and makes the chart absent.
+// empties the last-seen title, makes the chart absent and forgets a chart
+// being made when the last session quit.
 void ForgetSong();
 
 // The middle of a frame pass, after the background copy: follows the

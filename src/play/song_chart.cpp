@@ -76,6 +76,8 @@ bool MakingChart(int32_t& percent) {
   return false;
 }
 
+void ForgetChartBeingMade() { madeSong.making = false; }
+
 void DrawMakingLine(int32_t percent) {
   char line[24];
   int length = std::snprintf(line, sizeof line, "MAKING CHART %d%%", int(percent));

@@ -22,5 +22,8 @@ void ChartForNewSong(int32_t entry, const char* fileName, const char* title, con
 // takes the missing-chart path when it could not be made; then false.
 bool MakingChart(int32_t& percent);
 
+// For Init: no chart is being made (Quit has stopped any).
+void ForgetChartBeingMade();
+
 // The progress line the field shows while a chart is made.
 void DrawMakingLine(int32_t percent);

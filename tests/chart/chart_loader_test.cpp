@@ -105,6 +105,11 @@ TEST_F(ChartLoader, AllocationFailureLeavesTheFileOpenUntilTheNextLoad) {
   fake.allocFails = false;
   EXPECT_EQ(LoadStepChart("Song.mp3"), 1);
   EXPECT_FALSE(fake.fileOpen);
+  // With no next load, Quit closes it.
+  fake.allocFails = true;
+  EXPECT_EQ(LoadStepChart("Song.mp3"), 0);
+  ReleaseStepChart();
+  EXPECT_FALSE(fake.fileOpen);
 }
 
 TEST_F(ChartLoader, ShortReadKeepsWhatArrivedZeroFilledAfterIt) {

@@ -184,6 +184,26 @@ TEST(AutoChart, QuitSongChangeAndAReadOnlyChartFolder) {
   // The next play finds it there.
   RunHost(folder, "playlist " + WindowsPath(song) + "\n0 play\n500 quit\n");
   EXPECT_TRUE(Logged(folder, "Open MSD file <" + WindowsPath(folder) + "\\Charts\\Song.msd> success."));
+
+  // Two players make the same chart at once: one whole file is left.
+  std::system(("rm -rf '" + charts + "'/* '" + folder + "/Charts'").c_str());
+  std::string other = MakePluginFolder("auto-chart-busy-other");
+  WriteFile(other + "/plugin.ini", Ini(charts));
+  std::string command;
+  for (const std::string& player : {folder, other}) {
+    WriteFile(player + "/scenario.txt", "playlist " + WindowsPath(song) + "\n0 play\n3000 quit\n");
+    command += "(cd '" + player + "' && timeout -k 5 120 " + Tested().runner + " " + Tested().build +
+               "/stompara_host.exe --journal journal.jsonl vis_stompara.dll scenario.txt 2>stderr.txt) & ";
+  }
+  ASSERT_EQ(std::system(("bash -c \"" + command + "wait\"").c_str()), 0);
+  EXPECT_EQ(FilesIn(charts), std::vector<std::string>{"Song.msd"});
+  std::string chart = ReadFile(charts + "/Song.msd");
+  EXPECT_EQ(chart.compare(0, 27, "Generated from the audio by"), 0);
+  EXPECT_EQ(chart.substr(chart.size() - 3), ";\r\n") << "a whole file";
+  for (const std::string& player : {folder, other}) {
+    EXPECT_TRUE(Logged(player, "Chart made for <Song.ogg> in ")) << player;
+    EXPECT_EQ(ReadFile(player + "/journal.jsonl").find("message-box"), std::string::npos) << player;
+  }
 }
 
 }  // namespace

@@ -113,6 +113,16 @@ TEST_F(AutoChart, ChartsItMadeBeforeAreFoundAndASongChangeStopsTheWork) {
   EXPECT_EQ(FrameAt(300), 0);
   EXPECT_EQ(fake.makingStops, stops + 1);
   EXPECT_EQ(fake.makingStarts.size(), 1u) << "Song has its chart";
+  // Quit in mid-work, then a new session: the song's chart is made afresh,
+  // and no song change is told.
+  fake.fileNames[0] = "C:\\Music\\Other.mp3";
+  FrameAt(300);
+  ForgetSong();
+  fake.logWrites.clear();
+  EXPECT_EQ(FrameAt(300), 0);
+  EXPECT_EQ(fake.makingStarts.size(), 3u);
+  EXPECT_FALSE(Logged("Chart for <Other.mp3> not made: the song changed."));
+  EXPECT_TRUE(fake.errorBoxes.empty());
 }
 
 }  // namespace

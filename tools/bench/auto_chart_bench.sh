@@ -13,7 +13,8 @@
 #     banner's two lines), neither with a worker; and the time from the chart's load to its first arrow on the
 #     target row (the autoplayer's first press), for Standard and Expert;
 #   - a ten-minute MP3: the harness's private bytes before and while the
-#     worker runs (the memory the decode and the analysis take).
+#     worker runs (the memory the decode and the analysis take), and how
+#     long Quit takes in the middle of its analysis.
 # Figures go to stdout; nothing is asserted.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -87,3 +88,6 @@ journal=$work/memory/journal.jsonl
 sed -n 's/.*"event":"resources".*"pagefile":\([0-9]*\).*/\1/p' "$journal" |
   awk 'NR == 1 { base = $1 } { if ($1 > top) top = $1 } END { printf "10-minute MP3: %.1f MB private before the worker, %.1f MB at most while it ran (+%.1f MB)\n", base / 1048576, top / 1048576, (top - base) / 1048576 }'
 grep -a -o 'Chart made for <Song600.mp3> in [0-9]* ms' "$work/memory/StomparaLog.txt" || echo "10-minute MP3: not made within 5 s"
+# Quit while the ten-minute song is analysed.
+run quit 0 "playlist $(winpath "$ten")" "0 play" "700 quit"
+sed -n 's/.*"event":"quit","ms":\([0-9]*\).*/Quit in mid-analysis returned in \1 ms/p' "$work/quit/journal.jsonl"
