@@ -63,6 +63,13 @@ bool Mp3_ParseFrameHeader(const uint8_t* data, size_t size, Mp3FrameHeader& head
 
 void Mp3_ParseEncoderTag(const uint8_t* frame, size_t size, const Mp3FrameHeader& header, Mp3EncoderTag& tag) {
   tag = Mp3EncoderTag();
+  // A Fraunhofer encoder's VBRI frame sits 32 bytes after the header
+  // whatever the side information; like a Xing frame it holds no audio.
+  constexpr size_t kVbriAt = 4 + 32;
+  if (size >= kVbriAt + 4 && std::memcmp(frame + kVbriAt, "VBRI", 4) == 0) {
+    tag.present = true;
+    return;
+  }
   size_t at = 4 + (header.crc ? 2 : 0) + size_t(header.sideInfoBytes);
   if (size < at + 8) return;
   if (std::memcmp(frame + at, "Xing", 4) != 0 && std::memcmp(frame + at, "Info", 4) != 0) return;

@@ -30,9 +30,10 @@ struct Mp3FrameHeader {
   int sideInfoBytes = 0;
 };
 
-// What the encoder's Xing/Info frame (the first frame, which holds no audio) says.
+// What the encoder's Xing/Info (or VBRI) frame, the first frame, which holds
+// no audio, says.
 struct Mp3EncoderTag {
-  bool present = false;      // a Xing or Info frame
+  bool present = false;      // a Xing, Info or VBRI frame
   bool lame = false;         // with a LAME extension (LAME, or ffmpeg's "Lavc"/"Lavf")
   uint32_t frames = 0;       // audio frames after the tag frame; 0 when not given
   int encoderDelay = 0;      // samples the encoder put before the song (LAME only)

@@ -95,7 +95,9 @@ void MakeChartFile(Job& work) {
   for (const std::string& folder : work.folders) {
     if (folder.empty()) continue;
     if (work.cancel.load()) return Finish(work, Making::kFailed, "%s", "cancelled");
-    CreateDirectoryW(Widened(folder.c_str(), CP_ACP).c_str(), nullptr);  // the made-charts folder, the first time
+    // The made-charts folder is made the first time; the user's own chart
+    // folder never is (a missing one may be a drive not plugged in).
+    if (&folder == &work.folders[1]) CreateDirectoryW(Widened(folder.c_str(), CP_ACP).c_str(), nullptr);
     std::wstring path = ChartPathIn(work, folder);
     if (path.empty()) continue;
     Written written = WriteChart(path, text);

@@ -94,6 +94,15 @@ TEST(Mp3Header, LameTagGivesTheDelaysToDrop) {
     Mp3_ParseEncoderTag(Bytes(frame), 50, header, tag);  // cut short: no read past the end
     EXPECT_FALSE(tag.lame);
   }
+  // A Fraunhofer VBRI frame holds no audio either; its encoder's delay is not told.
+  std::string vbri = InfoFrame(0, "LAME3.100", 576, 1476, 576).replace(36, 4, "VBRI");
+  Mp3FrameHeader header;
+  ASSERT_TRUE(Mp3_ParseFrameHeader(Bytes(vbri), vbri.size(), header));
+  Mp3EncoderTag tag;
+  Mp3_ParseEncoderTag(Bytes(vbri), vbri.size(), header, tag);
+  EXPECT_TRUE(tag.present);
+  EXPECT_FALSE(tag.lame);
+  EXPECT_EQ(Mp3_TrimFor(tag, header).skip, uint64_t(529));
 }
 
 TEST(Mp3Header, FramerSkipsTagsAndJunkAndKeepsBackTheInfoFrame) {

@@ -28,7 +28,7 @@ for dll in "$top/vis_stompara.dll" "$top/64-bit/vis_stompara.dll"; do
   strings -el "$dll" | grep -qx "$version" || fail "$dll has no version $version"
 done
 
-allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|MSACM32|msvcrt)\.dll$'
 for name in $(objdump -p "$top/stompara_chart.exe" | sed -n 's/^\tDLL Name: //p'); do
   grep -Eiq "$allowed" <<<"$name" || fail "stompara_chart.exe imports from $name, which Windows does not ship"
 done
