@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# package.sh -- the release zip: both DLLs, the demo charts, the chart tool for Windows, the install text.
+# package.sh -- the release zip: both DLLs and the chart tool for Windows (stripped), the demo charts, the install text.
 #
 # Usage: scripts/package.sh
 # Builds the Windows builds when they are missing, then writes
@@ -18,8 +18,11 @@ name=stompara-$version
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name/64-bit" "$stage/$name/charts"
-cp "$root/build/win32/vis_stompara.dll" "$root/build/win32/stompara_chart.exe" "$stage/$name/"
-cp "$root/build/win64/vis_stompara.dll" "$stage/$name/64-bit/"
+# Stripped of their debug sections; build/ keeps the unstripped ones for debugging.
+for file in vis_stompara.dll stompara_chart.exe; do
+  i686-w64-mingw32-strip -o "$stage/$name/$file" "$root/build/win32/$file"
+done
+x86_64-w64-mingw32-strip -o "$stage/$name/64-bit/vis_stompara.dll" "$root/build/win64/vis_stompara.dll"
 cp "$root"/demo/charts/*.msd "$stage/$name/charts/"
 # Windows line ends for the text a Windows user opens.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$root/res/INSTALL.txt" > "$stage/$name/INSTALL.txt"

@@ -33,6 +33,9 @@ for name in $(objdump -p "$top/stompara_chart.exe" | sed -n 's/^\tDLL Name: //p'
   grep -Eiq "$allowed" <<<"$name" || fail "stompara_chart.exe imports from $name, which Windows does not ship"
 done
 objdump -p "$top/stompara_chart.exe" | grep -q '^Magic.*(PE32)$' || fail "stompara_chart.exe is not 32-bit"
+for file in vis_stompara.dll 64-bit/vis_stompara.dll stompara_chart.exe; do
+  objdump -h "$top/$file" | grep -q '\.debug_' && fail "$file keeps its debug sections"
+done
 grep -q $'vis_stompara.dll into Winamp\'s Plugins folder\r$' "$top/INSTALL.txt" || fail "INSTALL.txt lacks the install step"
 for chart in "$top"/charts/*.msd; do
   "$root/build/native/tools/chart/stompara_chart" "$chart" >/dev/null || fail "$chart has warnings"
