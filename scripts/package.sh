@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# package.sh -- the release zip: both DLLs and the chart tool for Windows (stripped), the demo charts, the install text.
+# package.sh -- the release zip: both DLLs and the chart tool for Windows (stripped), the demo charts, the install text, the licences.
 #
 # Usage: scripts/package.sh
 # Builds the Windows builds when they are missing, then writes
@@ -26,6 +26,8 @@ x86_64-w64-mingw32-strip -o "$stage/$name/64-bit/vis_stompara.dll" "$root/build/
 cp "$root"/demo/charts/*.msd "$stage/$name/charts/"
 # Windows line ends for the text a Windows user opens.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$root/res/INSTALL.txt" > "$stage/$name/INSTALL.txt"
+sed 's/$/\r/' "$root/LICENSE" > "$stage/$name/LICENSE.txt"
+sed 's/$/\r/' "$root/res/NOTICES.txt" > "$stage/$name/NOTICES.txt"
 mkdir -p "$root/dist"
 rm -f "$root/dist/$name.zip"
 (cd "$stage" && zip -qr -X "$root/dist/$name.zip" "$name")

@@ -17,8 +17,8 @@ trap 'rm -rf "$out"' EXIT
 unzip -q "$zip" -d "$out" || { echo "FAIL: cannot unzip $zip"; exit 1; }
 top=$out/stompara-$version
 
-expected=$(printf '%s\n' 64-bit/vis_stompara.dll INSTALL.txt "charts/Afterburner.msd" "charts/Neon Stairs.msd" \
-  "charts/Paper Lanterns.msd" stompara_chart.exe vis_stompara.dll)
+expected=$(printf '%s\n' 64-bit/vis_stompara.dll INSTALL.txt LICENSE.txt NOTICES.txt "charts/Afterburner.msd" \
+  "charts/Neon Stairs.msd" "charts/Paper Lanterns.msd" stompara_chart.exe vis_stompara.dll)
 found=$(cd "$top" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$found" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "files are: $(echo $found)"
 
@@ -37,6 +37,10 @@ for file in vis_stompara.dll 64-bit/vis_stompara.dll stompara_chart.exe; do
   objdump -h "$top/$file" | grep -q '\.debug_' && fail "$file keeps its debug sections"
 done
 grep -q $'vis_stompara.dll into Winamp\'s Plugins folder\r$' "$top/INSTALL.txt" || fail "INSTALL.txt lacks the install step"
+for notice in "KISS FFT" stb_vorbis "GCC RUNTIME LIBRARY EXCEPTION" winpthreads; do
+  grep -q "$notice" "$top/NOTICES.txt" || fail "NOTICES.txt lacks $notice"
+done
+grep -q '^MIT License' "$top/LICENSE.txt" || fail "LICENSE.txt is not the project's licence"
 for chart in "$top"/charts/*.msd; do
   "$root/build/native/tools/chart/stompara_chart" "$chart" >/dev/null || fail "$chart has warnings"
 done
