@@ -50,15 +50,16 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
 add_test(NAME e2e COMMAND stompara_e2e)
-# The same tests against the shipped 32-bit DLL, under Wine 10 in the Debian
-# 13 root that scripts/wow64-root.sh sets up. The tests that call Config on
-# the harness's own thread stay with the 64-bit twin (the same code): on the
-# emulated 32-bit CPU such a session now and then hangs Wine's server, and
-# Wine's folder browser preselects nothing. The demo songs (ten plays of 75 s
-# side by side) and the soak's thousand sessions are more than the emulated
-# CPU keeps time for; the harness code they test is the same in both.
+# The same tests against the shipped 32-bit DLL, under Wine 10's WoW64 mode
+# in the Debian 13 root that scripts/wow64-root.sh sets up, the 32-bit code
+# running natively. Some cases stay with the 64-bit twin (the code they test
+# is the same in both): Wine 10's folder browser preselects no folder; the
+# demo songs and the fault runs play sessions side by side, and each 32-bit
+# run starts from a fresh Wine server, ending the others'; the long run's
+# session outlasts the harness's 120 s at the 32-bit speed; the soak and
+# Shell's two Config cases are yet to be tried without emulation.
 add_test(NAME e2e_i686 COMMAND stompara_e2e
-         --gtest_filter=-Config.*:Shell.ConfigRereads*:Shell.LoggingSwitchedOn*:Demo.*:Soak.*:Faults.*:LongRun.*)
+         --gtest_filter=-Config.FolderBrowserOpensAtTheChartFolder*:Shell.ConfigRereads*:Shell.LoggingSwitchedOn*:Demo.*:Soak.*:Faults.*:LongRun.*)
 set_tests_properties(e2e_i686 PROPERTIES ENVIRONMENT STOMPARA_E2E_MODULE=i686)
 
 add_test(NAME dll_i686 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh

@@ -18,8 +18,8 @@
 #            its 64-bit wineserver and services run natively. For kernels
 #            that run no 32-bit code: there the 32-bit code segment is gone
 #            and `int $0x80`, by which Wine sets up the program's %fs, faults.
-#   auto     (default) native when the kernel executes the 32-bit loader,
-#            else qemu.
+#   auto     (default) native when a tiny 32-bit Windows program of this
+#            project runs natively (tried once per prefix), else qemu.
 #
 # The root sees this tree, /tmp, the working folder and the folders of the
 # absolute paths among the arguments at their own paths (so Z:\ paths match),
@@ -100,16 +100,6 @@ in_root() {  # command, run in the root from the working folder
   chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH -C "$PWD" HOME=/root "$@"
 }
 
-cpu=${STOMPARA_WOW64_CPU:-auto}
-if [ "$cpu" = auto ]; then
-  if in_root /usr/lib/wine/wine.i386 --version >/dev/null 2>&1; then cpu=native; else cpu=qemu; fi
-fi
-case "$cpu" in
-  native) ;;
-  qemu) mount --bind "$wowroot/usr/lib/wine/wine-qemu-i386" "$wowroot/usr/lib/wine/wine" ;;
-  *) echo "wine-run32.sh: STOMPARA_WOW64_CPU is auto, native or qemu, not $cpu" >&2; exit 64 ;;
-esac
-
 # The prefix, once; a marker written last says it is complete.
 if [ ! -f "$WINEPREFIX/.stompara-prefix" ]; then
   exec 8>"$WINEPREFIX.lock"
@@ -125,6 +115,34 @@ if [ ! -f "$WINEPREFIX/.stompara-prefix" ]; then
   fi
   exec 8>&-
 fi
+
+# How the 32-bit code runs. Auto: whether a tiny 32-bit Windows program
+# (stompara_wow64_probe.exe) runs natively, tried once per prefix and kept
+# in it. (The 32-bit Linux loader says nothing: WoW64 never runs it, and
+# kernels that refuse 32-bit Linux programs may still run 32-bit code.)
+cpu=${STOMPARA_WOW64_CPU:-auto}
+if [ "$cpu" = auto ]; then
+  cpu=$(cat "$WINEPREFIX/.stompara-cpu" 2>/dev/null || true)
+  if [ -z "$cpu" ]; then
+    exec 8>"$WINEPREFIX.lock"
+    flock 8
+    cpu=$(cat "$WINEPREFIX/.stompara-cpu" 2>/dev/null || true)
+    if [ -z "$cpu" ]; then
+      probe=$root/build/win32/stompara_wow64_probe.exe
+      cpu=qemu
+      if [ -f "$probe" ] && timeout 60 chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH \
+           -C "$(dirname "$probe")" HOME=/root "$wine" "$probe" >/dev/null 2>&1; then cpu=native; fi
+      in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+      [ -f "$probe" ] && echo "$cpu" > "$WINEPREFIX/.stompara-cpu"
+    fi
+    exec 8>&-
+  fi
+fi
+case "$cpu" in
+  native) ;;
+  qemu) mount --bind "$wowroot/usr/lib/wine/wine-qemu-i386" "$wowroot/usr/lib/wine/wine" ;;
+  *) echo "wine-run32.sh: STOMPARA_WOW64_CPU is auto, native or qemu, not $cpu" >&2; exit 64 ;;
+esac
 
 # A server left by a run that was killed (a timed-out test) may hang every
 # later run: start from none. Runs of one prefix never overlap.

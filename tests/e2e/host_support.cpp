@@ -86,20 +86,10 @@ std::string MakePluginFolder(const std::string& name) {
 
 HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments) {
   // A plug-in that hangs its host fails the test instead of hanging it.
-  // The 32-bit Wine runs its loader on an emulated CPU here, and now and
-  // then the emulation hangs a session outright (never the 64-bit one): such
-  // a run times out sooner and is run again, twice at most, each time from a
-  // fresh server.
-  bool emulated = Tested().build == STOMPARA_WIN32_BUILD;
-  std::string command = "cd " + ShellQuote(folder) + " && timeout -k 5 " + (emulated ? "60 " : "120 ") +
-                        Tested().runner + " " + Tested().build + "/stompara_host.exe " + arguments +
-                        " 2>stderr.txt";
+  std::string command = "cd " + ShellQuote(folder) + " && timeout -k 5 120 " + Tested().runner + " " +
+                        Tested().build + "/stompara_host.exe " + arguments + " 2>stderr.txt";
   HostRun run;
   int status = std::system(command.c_str());
-  for (int retry = 0; emulated && retry < 2 && WIFEXITED(status) && WEXITSTATUS(status) == 124; ++retry) {
-    std::fprintf(stderr, "harness run in %s timed out; running it again\n", folder.c_str());
-    status = std::system(command.c_str());
-  }
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.stderrText = ReadFile(folder + "/stderr.txt");
   for (const std::string& line : ReadLines(folder + "/journal.jsonl"))

@@ -50,7 +50,7 @@ TEST(Shell, RequestJournalOffStillAnswersAndCountsEveryRequest) {
   EXPECT_GT(std::stoul(OnlyEvent(run, "end")["requests211"]), 0u);
 }
 
-TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesAllSixKeys) {
+TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesEveryKey) {
   std::string folder = MakePluginFolder("defaults");
   HostRun run = RunHost(folder, "0 play\n300 probe\n400 quit\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
@@ -61,7 +61,7 @@ TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesAllSixKeys) {
   std::string ini = Ini(folder);
   const std::pair<const char*, const char*> expected[] = {
       {"WRITE_LOG", "0"}, {"SCREEN_X", "100"}, {"SCREEN_Y", "100"},
-      {"MSD_PATH", ""},   {"LEVEL", "0"},      {"SHOW_FLAME", "0"},
+      {"MSD_PATH", ""},   {"LEVEL", "0"},      {"SHOW_FLAME", "0"}, {"AUTO_CHART", "1"},
   };
   for (const auto& key : expected) EXPECT_EQ(IniValue(ini, kSection, key.first), key.second) << key.first;
   // Written in key order.
