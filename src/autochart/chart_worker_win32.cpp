@@ -69,12 +69,9 @@ Written WriteChart(const std::wstring& path, const std::string& text) {
   DWORD written = 0;
   BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == DWORD(text.size());
   ok = CloseHandle(file) && ok;
-  if (ok && (MoveFileW(temporary.c_str(), path.c_str()) || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)) {
-    DeleteFileW(temporary.c_str());  // a no-op after the rename
-    return Written::kDone;
-  }
+  if (ok && MoveFileW(temporary.c_str(), path.c_str())) return Written::kDone;
   DeleteFileW(temporary.c_str());
-  return Written::kFailed;
+  return ok && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? Written::kDone : Written::kFailed;
 }
 
 void MakeChartFile(Job& work) {
