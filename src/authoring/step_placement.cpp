@@ -5,8 +5,8 @@
 #include <bitset>
 #include <cmath>
 #include <cstdio>
-#include <deque>
 
+#include "authoring/lane_capacity.h"
 #include "chart/msd_format.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kSubdivisions[] = {1, 2, 3, 4, 6, 8};
 constexpr double kFramesPerStepAtLeast = 1.5;
-constexpr int kMostArrowsInFlight = kSlotsPerLane - 1;
 
 int Count(uint8_t lanes) { return int(std::bitset<8>(lanes).count()); }
 
@@ -152,21 +151,15 @@ std::vector<uint8_t> PlaceLevel(std::vector<TimedNote> notes, const Grid& grid, 
 // Leaves out arrows that would find 19 arrows of their lane still in flight.
 void KeepLanesUnderCapacity(std::vector<uint8_t>& steps, const Grid& grid, int32_t frameMs,
                             LevelPlacement& report) {
-  int32_t rise = std::max(1, RiseFor(frameMs));
-  double lifetime = (double((kRetireBound + 1 - kSpawnTravel + rise - 1) / rise) + 1) * frameMs;
-  std::deque<double> retireAt[kLaneCount];
+  LaneCapacity capacity(frameMs);
   for (size_t i = 0; i < steps.size(); ++i) {
     if (steps[i] == 0) continue;
     double spawn = double(StepDueAt(int32_t(i + 1), grid.msPerStep));
     for (int n = 0; n < kLaneCount; ++n) {
-      if (!(steps[i] & (1u << n))) continue;
-      while (!retireAt[n].empty() && retireAt[n].front() <= spawn) retireAt[n].pop_front();
-      if (int(retireAt[n].size()) >= kMostArrowsInFlight) {
+      if ((steps[i] & (1u << n)) && !capacity.Take(n, spawn)) {
         steps[i] &= uint8_t(~(1u << n));
         ++report.laneFull;
-        continue;
       }
-      retireAt[n].push_back(spawn + lifetime);
     }
   }
   for (uint8_t step : steps) report.arrows += Count(step);

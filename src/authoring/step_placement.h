@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "play/frame_pass.h"
+
 constexpr int kLevels = 3;  // 0 Standard, 1 Advanced, 2 Expert
 // Notes later than this (four hours) are left out: no song runs that long,
 // and a chart that did would only be a file of empty steps.
@@ -60,7 +62,7 @@ struct PlacedSteps {
 };
 
 struct PlacementOptions {
-  int32_t frameMs = 25;  // the host's frame interval
+  int32_t frameMs = kPlayerFrameMs;  // the host's frame interval
   double leadMs = -1;    // below 0: LeadFor(frameMs)
 };
 

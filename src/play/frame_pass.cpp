@@ -25,6 +25,9 @@ namespace {
 constexpr int32_t kColourPhases = 60;   // 12 colour rows of 5 frames each
 constexpr int32_t kLastPressFrame = 4;
 
+// Whether the log already tells that this song's chart filled a lane.
+bool fullLaneTold = false;
+
 // Asks the host which song plays and loads its chart when the title is new.
 // False when the host names no song, or no title can be had from its name:
 // the frame then goes on with the arrows in flight alone.
@@ -56,6 +59,7 @@ bool FollowSong() {
   std::memcpy(lastSeenTitle, title, sizeof lastSeenTitle);
   std::memcpy(lastSeenWideTitle, wideTitle, sizeof lastSeenWideTitle);
   combo = 0;  // a new song's judgements start afresh, whether its chart loads or not
+  fullLaneTold = false;
   ChartForNewSong(entry, name, lastSeenTitle, wide ? lastSeenWideTitle : nullptr);
   return true;
 }
@@ -66,7 +70,10 @@ void TakeDueStep() {
   int result = PollStepClock(step, report);
   ActOnStepClock(report);
   if (report.newStep) {
-    TakeStepCharacter(step);
+    if (TakeStepCharacter(step) > 0 && !fullLaneTold) {
+      fullLaneTold = true;
+      WriteLogLine("Lane full: 19 arrows in flight, so an arrow of this chart was left out.");
+    }
   } else if (result == -1) {
     FlameMood.store(kMoodChartEnded, std::memory_order_relaxed);
     WriteLogLine("MSD data read ended.");
@@ -114,6 +121,7 @@ void ForgetSong() {
   std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
   InitStepChart();
   ForgetChartBeingMade();
+  fullLaneTold = false;
 }
 
 void DrawField(bool moveArrows) {

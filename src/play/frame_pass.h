@@ -11,6 +11,9 @@
 #include "chart/step_clock.h"
 #include "gfx/draw.h"
 
+// The frame interval the module asks of the host, in ms.
+constexpr int32_t kPlayerFrameMs = 25;
+
 // Field geometry: lane n's cells start at x = 60 + 45 n; the target row's
 // top edge is at y = 16; cells are 32 x 32.
 constexpr int32_t kLaneLeft = 60;

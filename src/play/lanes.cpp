@@ -40,18 +40,15 @@ int32_t ArrowsInFlight(const Lane& lane) {
   return count < 0 ? count + kSlotsPerLane : count;
 }
 
-void SpawnArrow(int n) {
+bool SpawnArrow(int n) {
   Lane& lane = lanes[n];
-  if (ArrowsInFlight(lane) == kSlotsPerLane - 1) {
-    // A full ring: the twentieth arrow would make the lane read as empty,
-    // so the oldest arrow, the one nearest the top, makes room.
-    int32_t oldest = lane.retireIndex;
-    if (lane.judgeIndex == oldest) JudgeAt(lane, oldest, lane.hit[oldest] == 0);
-    FreeAt(lane, oldest);
-  }
+  // A full ring: a twentieth arrow would make the lane read as empty. The
+  // oldest arrow may still be in the hit window, so it keeps its place.
+  if (ArrowsInFlight(lane) >= kSlotsPerLane - 1) return false;
   ++lane.unjudgedCount;
   lane.travel[lane.writeIndex] = kSpawnTravel;
   lane.writeIndex = NextSlot(lane.writeIndex);
+  return true;
 }
 
 int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
@@ -67,10 +64,12 @@ int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
   return 2;
 }
 
-void TakeStepCharacter(char ch) {
+int TakeStepCharacter(char ch) {
   int32_t named[2];
   int count = LanesOfStep(ch, named);
-  for (int i = 0; i < count; ++i) SpawnArrow(named[i]);
+  int refused = 0;
+  for (int i = 0; i < count; ++i) refused += SpawnArrow(named[i]) ? 0 : 1;
+  return refused;
 }
 
 void JudgeOldest(int n) {

@@ -51,13 +51,14 @@ int LanesOfStep(char ch, int32_t (&lanesOut)[2]);
 // Arrows in flight in `lane` (live slots, judged or not): at most 19.
 int32_t ArrowsInFlight(const Lane& lane);
 
-// Adds one arrow at the bottom of lane `n`. A lane that already holds 19
-// arrows in flight frees its oldest slot first (counting it as missed when
-// it was still unjudged), so no live arrow is overwritten and the lane never
-// reads as empty while arrows fly.
-void SpawnArrow(int n);
-// Spawns the arrows step character `ch` names; any other byte spawns none.
-void TakeStepCharacter(char ch);
+// Adds one arrow at the bottom of lane `n` and returns true. A lane that
+// already holds 19 arrows in flight takes no more: the spawn is refused
+// (false), so no live arrow is overwritten or taken from the player, and the
+// lane never reads as empty while arrows fly.
+bool SpawnArrow(int n);
+// Spawns the arrows step character `ch` names (any other byte spawns none);
+// returns how many were refused for a full lane.
+int TakeStepCharacter(char ch);
 // Judges lane `n`'s oldest unjudged arrow when it was hit or has passed the
 // miss bound (a miss sets combo to -1 and FlameMood to 2). At most one.
 void JudgeOldest(int n);

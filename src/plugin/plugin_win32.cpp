@@ -26,7 +26,7 @@ char headerDescription[] = "Stompara for Winamp v1.1";
 
 winampVisModule visModule = {
     moduleDescription, nullptr, nullptr, 0, 0,
-    /*latencyMs*/ 0, /*delayMs*/ 25, /*spectrumNch*/ 0, /*waveformNch*/ 0,
+    /*latencyMs*/ 0, /*delayMs*/ kPlayerFrameMs, /*spectrumNch*/ 0, /*waveformNch*/ 0,
     {}, {}, Config, Init, Render, Quit, nullptr,
 };
 

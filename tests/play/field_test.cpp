@@ -143,6 +143,32 @@ TEST_F(Field, NewSongClearsTheCombo) {
   }
 }
 
+// A full lane refuses the spawn; the log tells it once for each song's chart.
+TEST_F(Field, FullLaneIsToldOncePerSong) {
+  WRITE_LOG = 1;
+  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
+  fake.files["C:\\charts\\Other.msd"] = WorkedExampleFile();
+  auto fillLane0 = [] { while (ArrowsInFlight(lanes[0]) < kSlotsPerLane - 1) PlaceArrow(0, 100); };
+  auto told = [] {
+    std::vector<std::string> lines = FakePlatform_LogLines();
+    return std::count(lines.begin(), lines.end(), "Lane full: 19 arrows in flight, so an arrow of this chart was left out.");
+  };
+  struct Case { const char* song; int32_t ms; int toldAfter; };
+  // Step '4' (lane 0) at 260 ms, '1' (lanes 0 and 1) at 2260 ms.
+  const Case cases[] = {{"C:\\Music\\Song.mp3", 260, 1}, {"C:\\Music\\Song.mp3", 2260, 1},
+                        {"C:\\Music\\Other.mp3", 260, 2}};
+  for (const Case& c : cases) {
+    fake.fileNames[0] = c.song;
+    fillLane0();
+    combo = 3;
+    ASSERT_EQ(FrameAt(c.ms), 0);
+    EXPECT_EQ(told(), c.toldAfter) << c.song << " " << c.ms;
+    EXPECT_NE(combo, -1) << "a refused arrow charges no miss";
+  }
+  EXPECT_EQ(ArrowsInFlight(lanes[1]), 1) << "the double's other arrow spawned";
+}
+
 // The ANSI name (request 211) lost the song's characters; the wide name
 // (request 214) finds the chart, while the log keeps the ANSI name.
 TEST_F(Field, WideNameFindsTheChartTheAnsiNameLost) {

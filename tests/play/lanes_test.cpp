@@ -109,27 +109,25 @@ TEST_F(Lanes, HitWindowAndCombo) {
   EXPECT_EQ(HitOldest(3), 0) << "a lane with no unjudged arrow";
 }
 
-// A lane keeps at most 19 arrows in flight: the twentieth spawn frees the
-// oldest slot first (a miss when it was unjudged), never a live one.
-TEST_F(Lanes, FullRingFreesTheOldestArrow) {
+// A lane keeps at most 19 arrows in flight: the twentieth spawn is refused,
+// and the oldest arrow, perhaps still in the hit window, stays unjudged.
+TEST_F(Lanes, FullRingRefusesTheSpawn) {
   for (int i = 0; i < 19; ++i) PlaceArrow(0, 300 - 10 * i);
-  ASSERT_EQ(ArrowsInFlight(lanes[0]), 19);
-  SpawnArrow(0);
+  combo = 5;
+  EXPECT_FALSE(SpawnArrow(0));
+  EXPECT_EQ(TakeStepCharacter('1'), 1) << "'1' names lanes 0 and 1: only lane 1 takes its arrow";
   EXPECT_EQ(ArrowsInFlight(lanes[0]), 19);
+  EXPECT_EQ(ArrowsInFlight(lanes[1]), 1);
   EXPECT_EQ(lanes[0].unjudgedCount, 19);
-  EXPECT_EQ(lanes[0].retireIndex, 1);
-  EXPECT_EQ(lanes[0].judgeIndex, 1);
-  EXPECT_EQ(lanes[0].travel[19], 2);
-  EXPECT_EQ(lanes[0].travel[0], 0);
-  EXPECT_EQ(combo, -1) << "the unjudged oldest counts as missed";
-  // A judged oldest (already hit) goes without a judgement.
-  combo = 7;
-  lanes[0].hit[1] = 1;
+  EXPECT_EQ(lanes[0].retireIndex, 0);
+  EXPECT_EQ(lanes[0].travel[0], 300);
+  EXPECT_EQ(HitOldest(0), 1) << "the oldest arrow can still be hit";
+  EXPECT_EQ(combo, 6);
+  // Once the oldest retires the lane takes arrows again.
+  lanes[0].travel[0] = kRetireBound + 1;
   JudgeOldest(0);
-  SpawnArrow(0);
-  EXPECT_EQ(combo, 7);
-  EXPECT_EQ(lanes[0].retireIndex, 2);
-  EXPECT_EQ(lanes[0].judgeIndex, 2);
+  RetireOldest(0);
+  EXPECT_TRUE(SpawnArrow(0));
   EXPECT_EQ(ArrowsInFlight(lanes[0]), 19);
 }
 

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "authoring/lane_capacity.h"
+#include "play/frame_pass.h"
+
 namespace {
 
 const char* const kLevelNames[kReportedLevels] = {"Standard", "Advanced", "Expert"};
@@ -328,6 +331,39 @@ void CheckLevels(ChartReport& r) {
   }
 }
 
+// Steps whose arrows find 19 of their lane still in flight, at the player's
+// 25 ms frames: the game refuses those spawns.
+void CheckFullLanes(ChartReport& r) {
+  if (r.tempo != kTempoRead) return;
+  for (int32_t level = 0; level < kReportedLevels; ++level) {
+    const LevelChart& chart = r.levels[level];
+    LaneCapacity capacity(kPlayerFrameMs);
+    int refused = 0;
+    int32_t first = 0;
+    int firstLane = 0;
+    for (size_t i = 0; i < chart.steps.size(); ++i) {
+      int32_t named[2];
+      int count = LanesOfStep(chart.steps[i], named);
+      double spawn = double(StepDueAt(int32_t(i + 1), r.msPerStep));
+      for (int a = 0; a < count; ++a) {
+        if (capacity.Take(named[a], spawn)) continue;
+        if (refused++ == 0) {
+          first = int32_t(i + 1);
+          firstLane = named[a];
+        }
+      }
+    }
+    if (refused == 0) continue;
+    char when[32];
+    std::snprintf(when, sizeof when, "%.1f s", double(StepDueAt(first, r.msPerStep)) / 1000.0);
+    WarnAt(r, chart.dataOffset + first - 1,
+           ChartName(size_t(level)) + ": at " + when + " the " + LanesOf(kStepLaneCharacters[firstLane]) +
+           " lane already has 19 arrows in flight (at 25 ms frames), and the game spawns no arrow into a "
+           "full lane: " + std::to_string(refused) + (refused == 1 ? " arrow" : " arrows") +
+           " of this chart are left out");
+  }
+}
+
 void SettlePlayable(ChartReport& r) {
   if (!r.notPlayable.empty()) return;
   const LevelChart& first = r.levels[0];
@@ -376,6 +412,7 @@ ChartReport InspectChart(const std::string& fileName, const std::string& bytes) 
   Punctuation punctuation = FindPunctuation(r.text);
   for (size_t index = 0; index < r.charts.size(); ++index) CheckChart(r, punctuation, index);
   CheckLevels(r);
+  CheckFullLanes(r);
   SettlePlayable(r);
   std::stable_sort(r.warnings.begin(), r.warnings.end(),
                    [](const ChartWarning& a, const ChartWarning& b) { return a.line < b.line; });

@@ -92,6 +92,20 @@ TEST(ChartReport, BlankLineIsOneWarningNotTwo) {
   EXPECT_TRUE(HasWarning(report, 11, "bare LF inside the step data of chart 3"));
 }
 
+// A step into a lane that still has 19 arrows in flight spawns nothing:
+// 40 left arrows 100 ms apart fill the lane at the 20th; arrows spread
+// over two lanes never do.
+TEST(ChartReport, FullLaneIsWarnedOnce) {
+  std::string file = CrLfLines({"#BPM:300;", "#SINGLE:A:1:", std::string(40, '4') + ";", "#SINGLE:B:1:",
+                                [] { std::string s; for (int i = 0; i < 20; ++i) s += "42"; return s; }() + ";"});
+  ChartReport report = InspectChart("Song.msd", file);
+  EXPECT_TRUE(HasWarning(report, 3, "chart 1 (level 0, Standard): at 2.0 s the left lane already has 19 arrows "
+                                    "in flight")) << AllWarnings(report);
+  int full = 0;
+  for (const ChartWarning& warning : report.warnings) full += warning.message.find("19 arrows") != std::string::npos;
+  EXPECT_EQ(full, 1) << AllWarnings(report);
+}
+
 TEST(ChartReport, NotPlayableFiles) {
   struct Case { const char* name; std::string file; const char* reason; };
   const std::vector<Case> cases = {

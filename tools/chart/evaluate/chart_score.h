@@ -14,7 +14,7 @@
 #include "authoring/step_placement.h"
 #include "tools/chart/chart_report.h"
 
-constexpr int32_t kScoreFrameMs = 25;   // the player's frames
+constexpr int32_t kScoreFrameMs = kPlayerFrameMs;
 constexpr double kOnGridMs = 35.0;      // an arrow this close to an eighth is on the grid
 constexpr double kMatchMs = 50.0;       // an arrow this close to a note hits it
 
