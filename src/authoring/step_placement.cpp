@@ -13,8 +13,12 @@
 
 namespace {
 
-constexpr int kSubdivisions[] = {1, 2, 3, 4, 6, 8};
-constexpr double kFramesPerStepAtLeast = 1.5;
+// The finest grid tried has steps a tenth of the eighth note long.
+constexpr int kMostStepsPerEighth = 10;
+// A grid is tuned a little off the song's tempo, so that the step nearest
+// each note lies near it all through the song, in steps that move the
+// last note by at most this much.
+constexpr double kTuningResolutionMs = 0.5;
 
 int Count(uint8_t lanes) { return int(std::bitset<8>(lanes).count()); }
 
@@ -81,6 +85,7 @@ double Median(std::vector<double> values) {
 struct GridFit {
   int sharing = 0;
   double medianMs = 0;
+  double tailMs = 0;
 };
 
 GridFit FitOf(const std::vector<TimedNote> (&levels)[kLevels], const Grid& grid, double leadMs) {
@@ -99,6 +104,11 @@ GridFit FitOf(const std::vector<TimedNote> (&levels)[kLevels], const Grid& grid,
     fit.sharing += int(steps.end() - std::unique(steps.begin(), steps.end()));
   }
   fit.medianMs = Median(errors);
+  // The worst hundredth: a frame's half adds to each, so these are the notes
+  // that would land beyond the hit's 25 ms.
+  std::vector<double> sorted = errors;
+  std::sort(sorted.begin(), sorted.end());
+  fit.tailMs = sorted.empty() ? 0 : sorted[sorted.size() * 99 / 100];
   return fit;
 }
 
@@ -188,31 +198,50 @@ char StepCharacterFor(uint8_t laneBits) {
 bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs,
                 const PlacementOptions& options, PlacedSteps& placed, std::string& error) {
   double leadMs = options.leadMs >= 0 ? options.leadMs : LeadFor(options.frameMs);
-  double shortest = kFramesPerStepAtLeast * options.frameMs;
+  // A frame later than a step would skip it, arrows and all: every step
+  // outlasts the longest frame, and a millisecond more, for the whole
+  // milliseconds of the position.
+  double shortest = double(options.frameMs) + options.jitterMs + 1.0;
   if (!(eighthMs <= 60000.0)) {
     error = "the song's tempo is below half a beat a minute";
     return false;
   }
+  // The notes' middle and end in time: how far a detuned grid moves them.
+  std::vector<double> times;
+  for (const auto& notes : levels) {
+    for (const TimedNote& note : notes) {
+      if (note.ms <= kLatestNoteMs) times.push_back(note.ms);
+    }
+  }
+  double middle = std::max(Median(times), 1000.0);
+  double last = times.empty() ? middle : std::max(middle, *std::max_element(times.begin(), times.end()));
   Grid best;
   GridFit bestFit;
-  for (int subdivision : kSubdivisions) {
-    Grid grid;
-    if (!(eighthMs / subdivision >= shortest) || !GridFor(eighthMs / subdivision, grid)) continue;
-    GridFit fit = FitOf(levels, grid, leadMs);
-    // A finer grid only where it keeps more notes apart, or lands them half
-    // a millisecond closer.
-    bool better = fit.sharing < bestFit.sharing ||
-                  (fit.sharing == bestFit.sharing && fit.medianMs < bestFit.medianMs - 0.5);
-    if (best.msPerStep == 0 || better) {
-      best = grid;
-      bestFit = fit;
-      placed.subdivision = subdivision;
+  for (int subdivision = 1; subdivision <= kMostStepsPerEighth; ++subdivision) {
+    double stepMs = eighthMs / subdivision;
+    if (!(stepMs >= shortest)) break;
+    // Tunings that move the middle note by up to half a step either way.
+    int tunings = int(std::ceil(stepMs / 2.0 / middle * last / kTuningResolutionMs));
+    for (int t = -tunings; t <= tunings; ++t) {
+      double tunedMs = stepMs * (1.0 + t * kTuningResolutionMs / last);
+      Grid grid;
+      if (!(tunedMs >= shortest) || !GridFor(tunedMs, grid)) continue;
+      GridFit fit = FitOf(levels, grid, leadMs);
+      // A finer grid only where it keeps more notes apart, or lands them
+      // closer.
+      bool better = fit.sharing < bestFit.sharing ||
+                    (fit.sharing == bestFit.sharing && fit.tailMs + fit.medianMs < bestFit.tailMs + bestFit.medianMs - 0.05);
+      if (best.msPerStep == 0 || better) {
+        best = grid;
+        bestFit = fit;
+        placed.subdivision = subdivision;
+      }
     }
   }
   if (best.msPerStep == 0) {
     char text[160];
-    std::snprintf(text, sizeof text, "an eighth note of %.1f ms is shorter than a frame and a half (%.1f ms): "
-                  "the game would skip steps", eighthMs, shortest);
+    std::snprintf(text, sizeof text, "an eighth note of %.1f ms is shorter than the longest frame and a "
+                  "millisecond (%.1f ms): the game would skip steps", eighthMs, shortest);
     error = text;
     return false;
   }

@@ -9,11 +9,14 @@
 //   frame to the target row at travel 294.
 // So a note heard at time h wants the step whose due time plus that lead
 // is closest to h. The MSD file has one tempo and no offset: the steps
-// form one grid from position 0, of a whole fraction (1, 2, 3, 4, 6 or 8
-// steps) of the song's eighth note, chosen per song for the smallest
-// median error while a step stays longer than a frame and a half, so no
-// two steps with arrows fall between the same two frames. Plain
-// computation, any thread.
+// form one grid from position 0. The step clock delivers only the step due
+// when a frame asks, so a step shorter than the longest frame could be
+// skipped, arrows and all: every step outlasts the longest frame (27 ms at
+// the player's 25 ms frames, which jitter by 2). The grid is a whole
+// fraction (1 to 10 steps) of the song's eighth note, tuned a hair off the
+// song's tempo so that the grid's phase, which no offset can set, meets the
+// notes; chosen per song for the smallest median error. Plain computation,
+// any thread.
 #pragma once
 
 #include <cstdint>
@@ -63,12 +66,13 @@ struct PlacedSteps {
 
 struct PlacementOptions {
   int32_t frameMs = kPlayerFrameMs;  // the host's frame interval
+  int32_t jitterMs = 2;  // frames come up to this much later (23..27 ms)
   double leadMs = -1;    // below 0: LeadFor(frameMs)
 };
 
 // Places the notes of each level (any order) on one grid of subdivided
 // eighth notes of `eighthMs`. False with `error` when no grid fits: the
-// eighth note is shorter than a frame and a half.
+// eighth note is shorter than the longest frame and a millisecond.
 bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs,
                 const PlacementOptions& options, PlacedSteps& placed, std::string& error);
 
