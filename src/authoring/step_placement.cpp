@@ -55,6 +55,20 @@ bool GridFor(double stepMs, Grid& grid) {
   return true;
 }
 
+// StepDueAt, found from the due time's estimate rather than by a search
+// over every position: the grid search asks it for every note of every
+// grid it tries.
+int64_t DueAt(int32_t index, float msPerStep) {
+  auto reached = [&](int32_t pos) { return stepIndexAt(correctedPosition(pos, 0), msPerStep) >= index; };
+  double guess = double(index) * double(msPerStep) * 220.0 / 221.0;
+  if (!(guess >= 1 && guess < 1.0e9)) return StepDueAt(index, msPerStep);
+  int32_t pos = int32_t(guess);
+  for (int tries = 0; tries < 8 && pos > 0 && reached(pos - 1); ++tries) --pos;
+  for (int tries = 0; tries < 8 && !reached(pos); ++tries) ++pos;
+  if (reached(pos) && (pos == 0 || !reached(pos - 1))) return pos;
+  return StepDueAt(index, msPerStep);
+}
+
 // The step whose arrows reach the target row closest to `ms`, with its
 // error; 0 when even step 1 comes too late.
 int32_t ClosestStep(const Grid& grid, double leadMs, double ms, double& error) {
@@ -63,7 +77,7 @@ int32_t ClosestStep(const Grid& grid, double leadMs, double ms, double& error) {
   int32_t guess = int32_t(std::lround(wanted));
   int32_t best = 0;
   for (int32_t k = std::max(1, guess - 1); k <= guess + 1; ++k) {
-    int64_t due = StepDueAt(k, grid.msPerStep);
+    int64_t due = DueAt(k, grid.msPerStep);
     if (due < 0) continue;
     double e = double(due) + leadMs - ms;
     if (best == 0 || std::fabs(e) < std::fabs(error)) {
@@ -164,7 +178,7 @@ void KeepLanesUnderCapacity(std::vector<uint8_t>& steps, const Grid& grid, int32
   LaneCapacity capacity(frameMs);
   for (size_t i = 0; i < steps.size(); ++i) {
     if (steps[i] == 0) continue;
-    double spawn = double(StepDueAt(int32_t(i + 1), grid.msPerStep));
+    double spawn = double(DueAt(int32_t(i + 1), grid.msPerStep));
     for (int n = 0; n < kLaneCount; ++n) {
       if ((steps[i] & (1u << n)) && !capacity.Take(n, spawn)) {
         steps[i] &= uint8_t(~(1u << n));
