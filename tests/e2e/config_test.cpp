@@ -124,6 +124,7 @@ TEST(Config, FlameAndLinkLabelAnswerAtOnceWhileTheGamePlays) {
 TEST(Config, FolderBrowserOpensAtTheChartFolderAndCancelKeepsIt) {
   const std::string chartFolder = "/var/cache/stompara/e2e/Charts";
   std::system(("mkdir -p " + chartFolder).c_str());
+  setenv("STOMPARA_WINE32_SHARE", chartFolder.c_str(), 1);  // the 32-bit runner's root shows it
   std::string charts = WindowsPath(chartFolder);
   std::string folder = ConfigFolder("config-browse", "MSD_PATH=" + charts + "\r\n");
   // Opened twice: Wine's browser now and then misses a preselection once.

@@ -87,7 +87,7 @@ void Play(const ConvertedSong& song, int32_t firstFrameMs, const std::function<i
   for (int level = 0; level < kLevels; ++level) {
     std::vector<TimedLanes> notes;
     for (const SimNote& note : song.song.charts[size_t(song.sources[level])].notes) {
-      notes.push_back({SecondsAtBeat(song.song, note.beat) * 1000.0, note.lanes});
+      notes.push_back({SecondsOfNote(song.song, note) * 1000.0, note.lanes});
     }
     Replay replay = ReplayChart(song.placed.steps[level], song.placed.msPerStep, firstFrameMs, interval);
     // Frames other than 25 ms make every arrow rise slower or faster by

@@ -119,8 +119,10 @@ bool ConvertSimfile(const std::string& fileName, const std::string& bytes, const
     read = ReadDwi(bytes, c.song, error);
   } else if (extension == "sm") {
     read = ReadSm(bytes, c.song, error);
+  } else if (extension == "ssc") {
+    read = ReadSsc(bytes, c.song, error);
   } else {
-    error = "not a DWI or SM file (the name must end in .dwi or .sm)";
+    error = "not a DWI, SM or SSC file (the name must end in .dwi, .sm or .ssc)";
     return false;
   }
   if (!read) return false;
@@ -129,7 +131,7 @@ bool ConvertSimfile(const std::string& fileName, const std::string& bytes, const
   std::vector<TimedNote> timed[kLevels];
   for (int level = 0; level < kLevels; ++level) {
     for (const SimNote& note : SourceOf(c, level).notes) {
-      timed[level].push_back({SecondsAtBeat(c.song, note.beat) * 1000.0, note.lanes});
+      timed[level].push_back({SecondsOfNote(c.song, note) * 1000.0, note.lanes});
     }
   }
   if (!PlaceSteps(timed, 30000.0 / MainTempo(c.song), options, c.placed, error)) return false;

@@ -1,4 +1,4 @@
-// convert.h -- a DWI or SM file to an MSD chart the game plays in time.
+// convert.h -- a DWI, SM or SSC file to an MSD chart the game plays in time.
 #pragma once
 
 #include <string>
@@ -15,7 +15,7 @@ struct ConvertedSong {
   std::vector<std::string> notes;    // what the conversion could not keep, one sentence each
 };
 
-// Reads `bytes` as DWI or SM (by `fileName`'s extension, any letter case)
+// Reads `bytes` as DWI, SM or SSC (by `fileName`'s extension, any letter case)
 // and places its charts: Standard, Advanced and Expert from the easiest to
 // the hardest single-play charts, a missing one filled from the nearest
 // level. False with `error` (one sentence) when it cannot be converted.

@@ -20,20 +20,30 @@ int Usage(const std::string& why) {
   return kUsageStatus;
 }
 
-// The simfiles to convert, folders walked; a song's .dwi is left for its .sm.
+// The simfiles to convert, folders walked. A song (a stem in a folder) with
+// more than one is converted from the richest format: .ssc, then .sm, then
+// .dwi; the others are told as skipped.
 std::vector<fs::path> CollectSimfiles(const ToolOptions& options, int& failures) {
-  std::vector<fs::path> found = CollectFiles(options.inputs, {".sm", ".dwi"}, failures);
+  static const char* const kPreferred[] = {".ssc", ".sm", ".dwi"};
+  auto rank = [](const fs::path& file) {
+    std::string extension = Lower(file.extension().string());
+    for (int i = 0; i < 3; ++i) {
+      if (extension == kPreferred[i]) return i;
+    }
+    return 3;
+  };
+  std::vector<fs::path> found = CollectFiles(options.inputs, {".ssc", ".sm", ".dwi"}, failures);
   std::vector<fs::path> kept;
   for (const fs::path& file : found) {
-    fs::path sm = file;
-    sm.replace_extension(".sm");
-    bool hasSm = Lower(file.extension().string()) == ".dwi" &&
-                 std::any_of(found.begin(), found.end(), [&](const fs::path& other) {
-                   return other.parent_path() == sm.parent_path() && Lower(other.stem().string()) ==
-                          Lower(file.stem().string()) && Lower(other.extension().string()) == ".sm";
-                 });
-    if (hasSm) {
-      std::printf("%s: skipped, the same song's .sm is converted instead\n", file.string().c_str());
+    const fs::path* better = nullptr;
+    for (const fs::path& other : found) {
+      if (other.parent_path() == file.parent_path() && Lower(other.stem().string()) == Lower(file.stem().string()) &&
+          rank(other) < rank(file) && (better == nullptr || rank(other) < rank(*better)))
+        better = &other;
+    }
+    if (better != nullptr) {
+      std::printf("%s: skipped, the same song's %s is converted instead\n", file.string().c_str(),
+                  kPreferred[rank(*better)]);
     } else {
       kept.push_back(file);
     }
@@ -93,7 +103,7 @@ int RunConvert(int argc, char** argv) {
   std::vector<fs::path> simfiles = CollectSimfiles(options, failures);
   if (!options.audio.empty() && simfiles.size() > 1) return Usage("--audio names the audio of one song only");
   if (simfiles.empty() && failures == 0) {
-    std::fprintf(stderr, "stompara_chart convert: no .dwi or .sm file found\n");
+    std::fprintf(stderr, "stompara_chart convert: no .dwi, .sm or .ssc file found\n");
     return 2;
   }
   std::set<fs::path> written;

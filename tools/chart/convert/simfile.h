@@ -18,6 +18,8 @@ using LaneBits = uint8_t;
 struct SimNote {
   double beat;
   LaneBits lanes;
+  double seconds = kUntimed;  // song time, where the chart's own timing gave it
+  static constexpr double kUntimed = -1e300;
 };
 
 struct SimChart {
@@ -44,7 +46,7 @@ struct Stop {
 };
 
 struct Simfile {
-  std::string format;       // "DWI" or "SM"
+  std::string format;       // "DWI", "SM" or "SSC"
   std::string title;
   std::string artist;
   std::string music;        // the audio file the simfile names, "" for none
@@ -62,6 +64,21 @@ struct Simfile {
 // or below, no single-play chart, a file cut short inside a tag.
 bool ReadDwi(const std::string& bytes, Simfile& song, std::string& error);
 bool ReadSm(const std::string& bytes, Simfile& song, std::string& error);
+// StepMania 5's SSC: SM's tags, and charts of their own tags after each
+// "#NOTEDATA:;", each with its own timing where it gives one. Timing the
+// game cannot play (warps, fakes, negative stops and tempos) is told in
+// `leftOut`; notes inside warps and fakes are left out.
+bool ReadSsc(const std::string& bytes, Simfile& song, std::string& error);
+
+// For the SM and SSC readers: a chart's difficulty name and level, its
+// meter, its note data ("," between measures), the tags they ignore.
+void SetSmDifficulty(const std::string& name, SimChart& chart);
+void SetSmMeter(const std::string& text, SimChart& chart);
+bool ReadSmNotes(const std::string& data, SimChart& chart, std::string& error);
+bool IsKnownSmTag(const std::string& name);
+
+// Song time in seconds of `note`: its own when its chart's timing gave one.
+double SecondsOfNote(const Simfile& song, const SimNote& note);
 
 // For the readers: sets the tempo changes and stops from "beat=value" pairs
 // (stops in seconds). False with `error` set for a tempo of 0 or below, a

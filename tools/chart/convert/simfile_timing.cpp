@@ -98,3 +98,7 @@ double MainTempo(const Simfile& song) {
   }
   return best;
 }
+
+double SecondsOfNote(const Simfile& song, const SimNote& note) {
+  return note.seconds != SimNote::kUntimed ? note.seconds : SecondsAtBeat(song, note.beat);
+}

@@ -62,20 +62,10 @@ bool ReadMeasure(const std::string& measure, size_t number, SimChart& chart, std
   return true;
 }
 
-bool ReadChart(const SimTag& tag, Simfile& song, std::string& error) {
-  std::vector<std::string> fields = SplitAt(tag.value, ':');
-  if (fields.size() < 6) {
-    error = "#NOTES needs six fields separated by \":\" (type, author, difficulty, meter, radar, notes)";
-    return false;
-  }
-  std::string type = Lowercase(Trimmed(fields[0]));
-  SimChart chart;
-  chart.difficulty = Trimmed(fields[2]);
-  if (type != "dance-single") {
-    song.leftOut.push_back(Trimmed(fields[0]) + " chart " + chart.difficulty +
-                           " left out: only single-play charts play here");
-    return true;
-  }
+}  // namespace
+
+void SetSmDifficulty(const std::string& name, SimChart& chart) {
+  chart.difficulty = Trimmed(name);
   std::string difficulty = Lowercase(chart.difficulty);
   for (const Difficulty& d : kDifficulties) {
     if (difficulty == d.name) {
@@ -83,17 +73,22 @@ bool ReadChart(const SimTag& tag, Simfile& song, std::string& error) {
       chart.standIn = d.standIn;
     }
   }
+}
+
+void SetSmMeter(const std::string& text, SimChart& chart) {
   double meter = 0.0;
-  if (ParseDecimal(fields[3], meter) && meter > 0.0 && meter < 1000.0) chart.meter = int(meter);
-  std::vector<std::string> measures = SplitAt(fields[5], ',');
+  if (ParseDecimal(text, meter) && meter > 0.0 && meter < 1000.0) chart.meter = int(meter);
+}
+
+bool ReadSmNotes(const std::string& data, SimChart& chart, std::string& error) {
+  std::vector<std::string> measures = SplitAt(data, ',');
   for (size_t number = 0; number < measures.size(); ++number) {
     if (!ReadMeasure(measures[number], number, chart, error)) return false;
   }
-  song.charts.push_back(std::move(chart));
   return true;
 }
 
-bool IsKnownTag(const std::string& name) {
+bool IsKnownSmTag(const std::string& name) {
   static const char* const kIgnored[] = {
       "SUBTITLE",   "TITLETRANSLIT", "SUBTITLETRANSLIT", "ARTISTTRANSLIT", "GENRE",   "CREDIT",
       "BANNER",     "BACKGROUND",    "LYRICSPATH",       "CDTITLE",        "SAMPLESTART",
@@ -107,6 +102,28 @@ bool IsKnownTag(const std::string& name) {
     if (name == known) return true;
   }
   return false;
+}
+
+namespace {
+
+bool ReadChart(const SimTag& tag, Simfile& song, std::string& error) {
+  std::vector<std::string> fields = SplitAt(tag.value, ':');
+  if (fields.size() < 6) {
+    error = "#NOTES needs six fields separated by \":\" (type, author, difficulty, meter, radar, notes)";
+    return false;
+  }
+  std::string type = Lowercase(Trimmed(fields[0]));
+  SimChart chart;
+  SetSmDifficulty(fields[2], chart);
+  if (type != "dance-single") {
+    song.leftOut.push_back(Trimmed(fields[0]) + " chart " + chart.difficulty +
+                           " left out: only single-play charts play here");
+    return true;
+  }
+  SetSmMeter(fields[3], chart);
+  if (!ReadSmNotes(fields[5], chart, error)) return false;
+  song.charts.push_back(std::move(chart));
+  return true;
 }
 
 }  // namespace
@@ -132,7 +149,7 @@ bool ReadSm(const std::string& bytes, Simfile& song, std::string& error) {
       if (!ReadChart(tag, song, error)) return false;
     } else if (name == "DELAYS" || name == "WARPS") {
       if (!Trimmed(tag.value).empty()) song.leftOut.push_back("#" + name + " ignored: the notes after each of them may be off");
-    } else if (!IsKnownTag(name)) {
+    } else if (!IsKnownSmTag(name)) {
       song.leftOut.push_back("unknown tag #" + name + " ignored");
     }
   }

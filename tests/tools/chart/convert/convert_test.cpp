@@ -249,14 +249,21 @@ TEST(ConvertTool, FolderOfSongFolders) {
   WriteText(root / "in/Three/three.sm", "#OFFSET:-3;#BPMS:0=100;" + chart);
   WriteText(root / "in/Three/three.dwi", "#BPM:100;#SINGLE:BASIC:2:4;");
   WriteText(root / "in/Four/four.sm", "#NOTES:dance-single::Easy:1::1000;");
+  // An .ssc comes before the same song's .sm.
+  WriteText(root / "in/Five/five.sm", "#OFFSET:-3;#BPMS:0=100;" + chart);
+  WriteText(root / "in/Five/five.ssc", "#OFFSET:-3;#BPMS:0=100;#NOTEDATA:;#STEPSTYPE:dance-single;"
+                                       "#DIFFICULTY:Easy;#NOTES:0000,1000;");
   std::string in = (root / "in").string();
 
   ToolRun run = RunTool("convert '" + in + "'");
   EXPECT_EQ(run.status, 1) << run.output;
   EXPECT_NE(run.output.find("four.sm: cannot convert: the file has no #BPMS tempo"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("three.dwi: skipped"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("converted 3 of 4 songs"), std::string::npos) << run.output;
-  for (const char* written : {"One/Artist.msd", "Two/Second Song.msd", "Three/three.msd"}) {
+  EXPECT_NE(run.output.find("three.dwi: skipped, the same song's .sm is converted instead"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("five.sm: skipped, the same song's .ssc is converted instead"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("converted 4 of 5 songs"), std::string::npos) << run.output;
+  for (const char* written : {"One/Artist.msd", "Two/Second Song.msd", "Three/three.msd", "Five/five.msd"}) {
     fs::path msd = root / "in" / written;
     ASSERT_TRUE(fs::exists(msd)) << written << "\n" << run.output;
     ToolRun inspected = RunTool("'" + msd.string() + "'");

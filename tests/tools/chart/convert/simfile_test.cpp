@@ -91,8 +91,8 @@ TEST(Simfile, BadFilesGiveAClearError) {
       {"a.sm", "#BPMS:0=120;#NOTES:dance-single::Easy:1::100;", "3 cells, not whole rows of 4"},
       {"a.sm", "#BPMS:0=120;#NOTES:dance-double::Hard:1::10000000;", "no dance-single chart"},
       {"a.sm", "#BPMS:0=120;#NOTES:dance-single::Easy:1::0000;", "no chart has a note"},
-      {"a.sm", "#BPMS:0=900;#NOTES:dance-single::Easy:1::1000;", "shorter than a frame and a half"},
-      {"a.txt", "#BPMS:0=120;", "not a DWI or SM file"},
+      {"a.sm", "#BPMS:0=1300;#NOTES:dance-single::Easy:1::1000;", "shorter than the longest frame"},
+      {"a.txt", "#BPMS:0=120;", "not a DWI, SM or SSC file"},
       {"a.sm", std::string("\0\xff#\x01:;\n#NOTES", 13), "no #BPMS tempo"},
   };
   for (const Case& c : cases) {
