@@ -28,8 +28,7 @@
 # alone: they never show outside it and vanish with its last process. The
 # run waits for the prefix's wineserver to end (about 2 s after the program:
 # Wine's grace for its services), so when it returns nothing it started in the
-# root is left; runs that overlap share one server, and the last one out
-# waits. STOMPARA_WINE32_KEEP_SERVER=1 skips that wait, as wine-run.sh
+# root is left. STOMPARA_WINE32_KEEP_SERVER=1 skips that wait, as wine-run.sh
 # does: the next run reuses the wineserver and services (about 1.3 s a run
 # instead of 4.5 s), which end by themselves 2 s after the last program, and
 # with them this run's namespace.
@@ -152,24 +151,19 @@ case "$cpu" in
   *) echo "wine-run32.sh: STOMPARA_WOW64_CPU is auto, native or qemu, not $cpu" >&2; exit 64 ;;
 esac
 
-# Runs of one prefix may overlap (tests play side by side): they share its
-# wineserver, so no run may end it under another. Each run holds the
-# prefix's run lock shared while its program runs (the program and the
-# server it starts never inherit the lock). A run that finds no other (it
-# gets the lock exclusive) ends a server that a killed run may have left,
-# which could hang it; the last run out waits for the server to end.
-keep=${STOMPARA_WINE32_KEEP_SERVER:-}
-exec 7>"$WINEPREFIX.runs"
-if [ "$keep" != 1 ] && flock -n -x 7; then
+# A server left by a run that was killed (a timed-out test) may hang every
+# later run: start from none. Runs of one prefix never overlap: a server
+# that outlives the run that started it, serving the programs of other
+# runs, was seen to spin and hang them.
+if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 fi
-flock -s 7
 status=0
-in_root "$wine" "$@" 7>&- || status=$?
-if [ "$keep" != 1 ] && flock -n -x 7; then
+in_root "$wine" "$@" || status=$?
+if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   # Wine's services leave about 2 s after the program; a server that does
   # not end by itself is ended.
   timeout 20 chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH HOME=/root \
-    /usr/lib/wine/wineserver -w 7>&- || in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w || in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 fi
 exit "$status"

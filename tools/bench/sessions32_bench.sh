@@ -2,7 +2,8 @@
 # sessions32_bench.sh -- the shipped 32-bit DLL through many host sessions: how many hang or fail.
 #
 # Usage: tools/bench/sessions32_bench.sh [SESSIONS] [SIDE-BY-SIDE]
-# Each session (default 100, two side by side) runs the harness with the
+# (side by side needs prefixes of their own: STOMPARA_WINEPREFIX32 per run)
+# Each session (default 100, one at a time) runs the harness with the
 # 32-bit DLL through scripts/wine-run32.sh as the tests do (its own server
 # handling, 120 s limit): a chart plays with the fire on for 3 s, the
 # configuration dialog opens and closes, and the harness quits. Prints the
@@ -11,7 +12,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 sessions=${1:-100}
-parallel=${2:-2}
+parallel=${2:-1}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/charts"
