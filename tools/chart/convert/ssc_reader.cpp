@@ -8,6 +8,7 @@
 // holds #STEPSTYPE, #DIFFICULTY, #METER and #NOTES (the measures alone); a
 // chart that gives any timing tag of its own is timed by its own tags, the
 // song's standing in for those it lacks.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -127,24 +128,68 @@ bool BuildTiming(const TimingTags& tags, const std::string& where, Timing& timin
       if (length > 0.0) (fake ? timing.fakes : timing.warps).push_back({beat, length});
     }
   }
+  for (std::vector<Segment>* segments : {&timing.warps, &timing.fakes}) {
+    std::stable_sort(segments->begin(), segments->end(),
+                     [](const Segment& a, const Segment& b) { return a.beat < b.beat; });
+  }
   return true;
 }
 
-bool Inside(const Segment& segment, double beat) {
-  return beat >= segment.beat && beat < segment.beat + segment.length;
-}
-
-// Song time of `beat`: the plain timing, less the time of every warp
-// wholly before it (warped beats take no time).
-double SecondsAt(const Timing& timing, double beat) {
-  double seconds = SecondsAtBeat(timing.song, beat);
-  for (const Segment& warp : timing.warps) {
-    if (warp.beat + warp.length <= beat) {
-      seconds -= SecondsAtBeat(timing.song, warp.beat + warp.length) - SecondsAtBeat(timing.song, warp.beat);
+// Segments in beat order, for finding the one that holds a beat in
+// logarithmic time (a crafted file may have thousands of segments and notes).
+class SegmentFinder {
+ public:
+  explicit SegmentFinder(const std::vector<Segment>& segments) : segments_(segments) {
+    for (size_t i = 0; i < segments.size(); ++i) {
+      double end = segments[i].beat + segments[i].length;
+      if (i == 0 || end > segments[farthest_.back()].beat + segments[farthest_.back()].length) {
+        farthest_.push_back(i);
+      } else {
+        farthest_.push_back(farthest_.back());
+      }
     }
   }
-  return seconds;
-}
+  // The index of a segment holding `beat`, or -1.
+  int Holding(double beat) const {
+    auto after = std::upper_bound(segments_.begin(), segments_.end(), beat,
+                                  [](double b, const Segment& s) { return b < s.beat; });
+    if (after == segments_.begin()) return -1;
+    size_t widest = farthest_[size_t(after - segments_.begin()) - 1];
+    const Segment& s = segments_[widest];
+    return beat < s.beat + s.length ? int(widest) : -1;
+  }
+
+ private:
+  const std::vector<Segment>& segments_;
+  std::vector<size_t> farthest_;  // per prefix: the segment that ends last
+};
+
+// Song time of beats: the plain timing, less the time of every warp wholly
+// before the beat (warped beats take no time).
+class WarpedClock {
+ public:
+  explicit WarpedClock(const Timing& timing) : timing_(timing) {
+    for (const Segment& warp : timing.warps) {
+      double end = warp.beat + warp.length;
+      ends_.push_back({end, SecondsAtBeat(timing.song, end) - SecondsAtBeat(timing.song, warp.beat)});
+    }
+    std::sort(ends_.begin(), ends_.end());
+    double total = 0.0;
+    for (auto& [end, seconds] : ends_) {
+      total += seconds;
+      seconds = total;
+    }
+  }
+  double SecondsAt(double beat) const {
+    auto after = std::upper_bound(ends_.begin(), ends_.end(), std::make_pair(beat, HUGE_VAL));
+    double skipped = after == ends_.begin() ? 0.0 : std::prev(after)->second;
+    return SecondsAtBeat(timing_.song, beat) - skipped;
+  }
+
+ private:
+  const Timing& timing_;
+  std::vector<std::pair<double, double>> ends_;  // warp ends, with the warped time up to each
+};
 
 void TellSegments(const std::vector<Segment>& segments, const char* what, const std::string& where,
                   const std::vector<int>& dropped, std::vector<std::string>& leftOut) {
@@ -181,22 +226,16 @@ bool ReadChart(const SscChart& ssc, const TimingTags& songTiming, Simfile& song,
   std::vector<int> warped(timing.warps.size(), 0);
   std::vector<int> faked(timing.fakes.size(), 0);
   std::vector<SimNote> kept;
+  SegmentFinder warps(timing.warps);
+  SegmentFinder fakes(timing.fakes);
+  WarpedClock clock(timing);
   for (SimNote note : chart.notes) {
-    bool out = false;
-    for (size_t i = 0; i < timing.warps.size(); ++i) {
-      if (Inside(timing.warps[i], note.beat)) {
-        ++warped[i];
-        out = true;
-      }
-    }
-    for (size_t i = 0; i < timing.fakes.size(); ++i) {
-      if (Inside(timing.fakes[i], note.beat)) {
-        ++faked[i];
-        out = true;
-      }
-    }
-    if (out) continue;
-    note.seconds = SecondsAt(timing, note.beat);
+    int warp = warps.Holding(note.beat);
+    int fake = warp < 0 ? fakes.Holding(note.beat) : -1;
+    if (warp >= 0) ++warped[size_t(warp)];
+    if (fake >= 0) ++faked[size_t(fake)];
+    if (warp >= 0 || fake >= 0) continue;
+    note.seconds = clock.SecondsAt(note.beat);
     kept.push_back(note);
   }
   TellSegments(timing.warps, "#WARPS", where, warped, song.leftOut);
