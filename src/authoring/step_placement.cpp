@@ -70,22 +70,24 @@ int64_t DueAt(int32_t index, float msPerStep) {
 }
 
 // The step whose arrows reach the target row closest to `ms`, with its
-// error; 0 when even step 1 comes too late.
+// error; 0 when even step 1 comes too late. Due times rise with the step,
+// so only the step nearest the estimate and its neighbour on the note's
+// side can be closest; a tie goes to the earlier step.
 int32_t ClosestStep(const Grid& grid, double leadMs, double ms, double& error) {
   double wanted = (ms - leadMs) / grid.positionPerStep;
   if (!(wanted < double(INT32_MAX) - 2) || std::lround(wanted) < 1) return 0;
   int32_t guess = int32_t(std::lround(wanted));
-  int32_t best = 0;
-  for (int32_t k = std::max(1, guess - 1); k <= guess + 1; ++k) {
-    int64_t due = DueAt(k, grid.msPerStep);
-    if (due < 0) continue;
-    double e = double(due) + leadMs - ms;
-    if (best == 0 || std::fabs(e) < std::fabs(error)) {
-      best = k;
-      error = e;
-    }
-  }
-  return best;
+  int64_t due = DueAt(guess, grid.msPerStep);
+  if (due < 0) return 0;  // no position reaches the step
+  error = double(due) + leadMs - ms;
+  int32_t other = error > 0 ? guess - 1 : guess + 1;
+  int64_t otherDue = other >= 1 ? DueAt(other, grid.msPerStep) : -1;
+  if (otherDue < 0) return guess;
+  double otherError = double(otherDue) + leadMs - ms;
+  bool closer = std::fabs(otherError) < std::fabs(error) || (std::fabs(otherError) == std::fabs(error) && other < guess);
+  if (!closer) return guess;
+  error = otherError;
+  return other;
 }
 
 double Median(std::vector<double> values) {
@@ -102,27 +104,67 @@ struct GridFit {
   double tailMs = 0;
 };
 
-GridFit FitOf(const std::vector<TimedNote> (&levels)[kLevels], const Grid& grid, double leadMs) {
-  GridFit fit;
-  std::vector<double> errors;
+// The notes as the grid search sees them: each note time once (the levels
+// of a made chart share most of theirs), and each level's notes as indices
+// into those times, in time order.
+struct SearchNotes {
+  std::vector<double> times;
+  std::vector<int32_t> levels[kLevels];
+  // Scratch for each grid tried.
+  std::vector<int32_t> stepOf;
+  std::vector<double> errorOf, errors;
+  std::vector<int32_t> steps;
+};
+
+SearchNotes SearchNotesOf(const std::vector<TimedNote> (&levels)[kLevels]) {
+  SearchNotes search;
   for (const auto& notes : levels) {
-    std::vector<int32_t> steps;
     for (const TimedNote& note : notes) {
-      double error = 0;
-      int32_t k = note.ms <= kLatestNoteMs ? ClosestStep(grid, leadMs, note.ms, error) : 0;
-      if (k == 0) continue;
-      errors.push_back(std::fabs(error));
-      steps.push_back(k);
+      if (note.ms <= kLatestNoteMs) search.times.push_back(note.ms);
     }
-    std::sort(steps.begin(), steps.end());
+  }
+  std::sort(search.times.begin(), search.times.end());
+  search.times.erase(std::unique(search.times.begin(), search.times.end()), search.times.end());
+  for (int level = 0; level < kLevels; ++level) {
+    for (const TimedNote& note : levels[level]) {
+      if (!(note.ms <= kLatestNoteMs)) continue;
+      auto at = std::lower_bound(search.times.begin(), search.times.end(), note.ms);
+      search.levels[level].push_back(int32_t(at - search.times.begin()));
+    }
+    std::sort(search.levels[level].begin(), search.levels[level].end());
+  }
+  return search;
+}
+
+GridFit FitOf(SearchNotes& search, const Grid& grid, double leadMs) {
+  size_t count = search.times.size();
+  search.stepOf.resize(count);
+  search.errorOf.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    search.stepOf[i] = ClosestStep(grid, leadMs, search.times[i], search.errorOf[i]);
+  }
+  GridFit fit;
+  std::vector<double>& errors = search.errors;
+  errors.clear();
+  for (const auto& level : search.levels) {
+    std::vector<int32_t>& steps = search.steps;
+    steps.clear();
+    for (int32_t i : level) {
+      if (search.stepOf[size_t(i)] == 0) continue;
+      errors.push_back(std::fabs(search.errorOf[size_t(i)]));
+      steps.push_back(search.stepOf[size_t(i)]);
+    }
+    // In time order the steps seldom need sorting.
+    if (!std::is_sorted(steps.begin(), steps.end())) std::sort(steps.begin(), steps.end());
     fit.sharing += int(steps.end() - std::unique(steps.begin(), steps.end()));
   }
+  if (errors.empty()) return fit;
   fit.medianMs = Median(errors);
   // The worst hundredth: a frame's half adds to each, so these are the notes
   // that would land beyond the hit's 25 ms.
-  std::vector<double> sorted = errors;
-  std::sort(sorted.begin(), sorted.end());
-  fit.tailMs = sorted.empty() ? 0 : sorted[sorted.size() * 99 / 100];
+  auto tail = errors.begin() + ptrdiff_t(errors.size() * 99 / 100);
+  std::nth_element(errors.begin(), tail, errors.end());
+  fit.tailMs = *tail;
   return fit;
 }
 
@@ -229,6 +271,7 @@ bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs
   }
   double middle = std::max(Median(times), 1000.0);
   double last = times.empty() ? middle : std::max(middle, *std::max_element(times.begin(), times.end()));
+  SearchNotes search = SearchNotesOf(levels);
   Grid best;
   GridFit bestFit;
   for (int subdivision = 1; subdivision <= kMostStepsPerEighth; ++subdivision) {
@@ -240,7 +283,7 @@ bool PlaceSteps(const std::vector<TimedNote> (&levels)[kLevels], double eighthMs
       double tunedMs = stepMs * (1.0 + t * kTuningResolutionMs / last);
       Grid grid;
       if (!(tunedMs >= shortest) || !GridFor(tunedMs, grid)) continue;
-      GridFit fit = FitOf(levels, grid, leadMs);
+      GridFit fit = FitOf(search, grid, leadMs);
       // A finer grid only where it keeps more notes apart, or lands them
       // closer.
       bool better = fit.sharing < bestFit.sharing ||
