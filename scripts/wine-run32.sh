@@ -158,8 +158,54 @@ esac
 if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 fi
+# Wine 10's server was seen, in about one run in fifty, to spin at full CPU
+# while every thread of the program waits on it: nothing the program does
+# then returns. A server busy that way for 30 s on end is ended, and the
+# run exits 75 (EX_TEMPFAIL) with a line that says so, so that a caller can
+# tell Wine's fault from the program's own hang.
+server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+spun=$(mktemp)
+watch_server() {  # program pid
+  local ticks=$(getconf CLK_TCK) busy=0 last="" now pid
+  while kill -0 "$1" 2>/dev/null; do
+    sleep 5 </dev/null >/dev/null 2>&1  # holds none of the run's output open once the watch ends
+    pid=""
+    for candidate in $(pgrep -x wineserver64 || true); do
+      case "$(readlink "/proc/$candidate/cwd" 2>/dev/null || true)" in */"$server_dir") pid=$candidate ;; esac
+    done
+    now=$([ -n "$pid" ] && awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true)
+    if [ -n "$now" ] && [ -n "$last" ] && [ $((now - last)) -ge $((ticks * 5 * 95 / 100)) ]; then
+      busy=$((busy + 5))
+    else
+      busy=0
+    fi
+    last=$now
+    if [ "$busy" -ge 30 ]; then
+      echo "wine-run32.sh: Wine's server spun at full CPU for 30 s with the program waiting on it" \
+           "(a fault of Wine 10): the run was ended" >&2
+      echo 1 > "$spun"
+      # A spinning server answers no request, so `wineserver -k` cannot end
+      # it: every process of this run in the root is killed instead (the
+      # server, the program, Wine's services), which ends them all.
+      for each in /proc/[0-9]*; do
+        [ "$(readlink "$each/root" 2>/dev/null || true)" = "$wowroot" ] || continue
+        [ "$(readlink "$each/ns/mnt" 2>/dev/null || true)" = "$(readlink /proc/self/ns/mnt)" ] || continue
+        kill -9 "${each#/proc/}" 2>/dev/null || true
+      done
+      return
+    fi
+  done
+}
 status=0
-in_root "$wine" "$@" || status=$?
+in_root "$wine" "$@" &
+program=$!
+watch_server "$program" &
+watcher=$!
+wait "$program" || status=$?
+kill "$watcher" 2>/dev/null || true
+wait "$watcher" 2>/dev/null || true
+if [ -s "$spun" ]; then status=75; fi
+rm -f "$spun"
 if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   # Wine's services leave about 2 s after the program; a server that does
   # not end by itself is ended.

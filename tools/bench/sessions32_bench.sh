@@ -37,7 +37,7 @@ session() {  # number
 export -f session
 export work root
 seq "$sessions" | xargs -P "$parallel" -I{} bash -c 'session {}'
-awk '{ n++; t += $3; if ($2 == 124 || $2 == 137) hung++; else if ($2 != 0) failed++ }
-     END { printf "%d sessions, %d side by side: %d hung, %d failed, %.1f s a session\n", n, '"$parallel"', hung, failed, t / n / 1000 }' \
+awk '{ n++; t += $3; if ($2 == 124 || $2 == 137) hung++; else if ($2 == 75) spun++; else if ($2 != 0) failed++ }
+     END { printf "%d sessions, %d side by side: %d hung, %d ended by a spinning Wine server, %d failed, %.1f s a session\n", n, '"$parallel"', hung, spun, failed, t / n / 1000 }' \
   "$work/results"
 awk '$2 != 0 { print "  session " $1 ": exit " $2 }' "$work/results"
