@@ -166,12 +166,15 @@ fi
 server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
 spun=$(mktemp)
 watch_server() {  # program pid
-  local ticks=$(getconf CLK_TCK) busy=0 last="" now pid
+  local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name
   while kill -0 "$1" 2>/dev/null; do
     sleep 5 </dev/null >/dev/null 2>&1  # holds none of the run's output open once the watch ends
     pid=""
-    for candidate in $(pgrep -x wineserver64 || true); do
-      case "$(readlink "/proc/$candidate/cwd" 2>/dev/null || true)" in */"$server_dir") pid=$candidate ;; esac
+    for candidate in /proc/[0-9]*; do  # a server works in its prefix's server folder
+      name=""
+      read -r name < "$candidate/comm" 2>/dev/null || true
+      [ "$name" = wineserver64 ] || continue
+      case "$(readlink "$candidate/cwd" 2>/dev/null || true)" in */"$server_dir") pid=${candidate#/proc/} ;; esac
     done
     now=$([ -n "$pid" ] && awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true)
     if [ -n "$now" ] && [ -n "$last" ] && [ $((now - last)) -ge $((ticks * 5 * 95 / 100)) ]; then
