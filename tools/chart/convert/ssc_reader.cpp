@@ -128,40 +128,40 @@ bool BuildTiming(const TimingTags& tags, const std::string& where, Timing& timin
       if (length > 0.0) (fake ? timing.fakes : timing.warps).push_back({beat, length});
     }
   }
-  for (std::vector<Segment>* segments : {&timing.warps, &timing.fakes}) {
-    std::stable_sort(segments->begin(), segments->end(),
-                     [](const Segment& a, const Segment& b) { return a.beat < b.beat; });
-  }
   return true;
 }
 
-// Segments in beat order, for finding the one that holds a beat in
-// logarithmic time (a crafted file may have thousands of segments and notes).
+// Finds the segments that hold a beat in logarithmic time (a crafted file
+// may have thousands of segments and notes), through the segments' order
+// by beat; the file's own order, by which they are told, is kept.
 class SegmentFinder {
  public:
-  explicit SegmentFinder(const std::vector<Segment>& segments) : segments_(segments) {
-    for (size_t i = 0; i < segments.size(); ++i) {
-      double end = segments[i].beat + segments[i].length;
-      if (i == 0 || end > segments[farthest_.back()].beat + segments[farthest_.back()].length) {
-        farthest_.push_back(i);
-      } else {
-        farthest_.push_back(farthest_.back());
-      }
+  explicit SegmentFinder(const std::vector<Segment>& segments) : segments_(segments), byBeat_(segments.size()) {
+    for (size_t i = 0; i < byBeat_.size(); ++i) byBeat_[i] = i;
+    std::stable_sort(byBeat_.begin(), byBeat_.end(),
+                     [&](size_t a, size_t b) { return segments[a].beat < segments[b].beat; });
+    double farthest = -HUGE_VAL;
+    for (size_t i : byBeat_) {
+      farthest = std::max(farthest, segments[i].beat + segments[i].length);
+      endsBy_.push_back(farthest);
     }
   }
-  // The index of a segment holding `beat`, or -1.
-  int Holding(double beat) const {
-    auto after = std::upper_bound(segments_.begin(), segments_.end(), beat,
-                                  [](double b, const Segment& s) { return b < s.beat; });
-    if (after == segments_.begin()) return -1;
-    size_t widest = farthest_[size_t(after - segments_.begin()) - 1];
-    const Segment& s = segments_[widest];
-    return beat < s.beat + s.length ? int(widest) : -1;
+  // Calls `each(index)` for every segment holding `beat`: from the last one
+  // starting at or before it back to where no earlier one reaches it.
+  template <typename Each>
+  void ForEachHolding(double beat, Each each) const {
+    auto after = std::upper_bound(byBeat_.begin(), byBeat_.end(), beat,
+                                  [&](double b, size_t i) { return b < segments_[i].beat; });
+    for (size_t n = size_t(after - byBeat_.begin()); n > 0 && endsBy_[n - 1] > beat; --n) {
+      const Segment& segment = segments_[byBeat_[n - 1]];
+      if (beat < segment.beat + segment.length) each(byBeat_[n - 1]);
+    }
   }
 
  private:
   const std::vector<Segment>& segments_;
-  std::vector<size_t> farthest_;  // per prefix: the segment that ends last
+  std::vector<size_t> byBeat_;  // indices in beat order
+  std::vector<double> endsBy_;  // the farthest end among the first n + 1 of byBeat_
 };
 
 // Song time of beats: the plain timing, less the time of every warp wholly
@@ -230,11 +230,10 @@ bool ReadChart(const SscChart& ssc, const TimingTags& songTiming, Simfile& song,
   SegmentFinder fakes(timing.fakes);
   WarpedClock clock(timing);
   for (SimNote note : chart.notes) {
-    int warp = warps.Holding(note.beat);
-    int fake = warp < 0 ? fakes.Holding(note.beat) : -1;
-    if (warp >= 0) ++warped[size_t(warp)];
-    if (fake >= 0) ++faked[size_t(fake)];
-    if (warp >= 0 || fake >= 0) continue;
+    bool out = false;
+    warps.ForEachHolding(note.beat, [&](size_t i) { ++warped[i], out = true; });
+    fakes.ForEachHolding(note.beat, [&](size_t i) { ++faked[i], out = true; });
+    if (out) continue;
     note.seconds = clock.SecondsAt(note.beat);
     kept.push_back(note);
   }

@@ -76,6 +76,26 @@ TEST(Ssc, UnplayableTimingIsToldExactly) {
   EXPECT_DOUBLE_EQ(seconds[2], 10.5);
 }
 
+// Overlapping segments, out of beat order in the file: each counts every
+// note it holds, and they are told in the file's order.
+TEST(Ssc, OverlappingSegmentsEachCountTheirNotes) {
+  std::string ssc = "#OFFSET:0;\n#BPMS:0=120;\n#WARPS:9=2,8=4,30=1;\n#FAKES:9=1,20=2;\n" +
+                    Chart("Medium", {8, 9, 10, 11, 20, 30, 32});
+  Simfile song;
+  std::string error;
+  ASSERT_TRUE(ReadSsc(ssc, song, error)) << error;
+  std::vector<std::string> segments;
+  for (const std::string& line : song.leftOut)
+    if (line.find("inside left out") != std::string::npos) segments.push_back(line);
+  EXPECT_EQ(segments, (std::vector<std::string>{
+                          "Medium chart: #WARPS at beat 9 (2 beats): 2 notes inside left out",
+                          "Medium chart: #WARPS at beat 8 (4 beats): 4 notes inside left out",
+                          "Medium chart: #WARPS at beat 30 (1 beats): 1 note inside left out",
+                          "Medium chart: #FAKES at beat 9 (1 beats): 1 note inside left out",
+                          "Medium chart: #FAKES at beat 20 (2 beats): 1 note inside left out"}));
+  EXPECT_EQ(SecondsOf(song, 0).size(), 1u) << "only beat 32 is played";
+}
+
 TEST(Ssc, BadFilesGiveAClearError) {
   struct Case { std::string bytes; const char* error; };
   const std::vector<Case> cases = {
