@@ -159,7 +159,9 @@ GridFit FitOf(SearchNotes& search, const Grid& grid, double leadMs) {
     fit.sharing += int(steps.end() - std::unique(steps.begin(), steps.end()));
   }
   if (errors.empty()) return fit;
-  fit.medianMs = Median(errors);
+  auto middle = errors.begin() + ptrdiff_t(errors.size() / 2);
+  std::nth_element(errors.begin(), middle, errors.end());
+  fit.medianMs = *middle;
   // The worst hundredth: a frame's half adds to each, so these are the notes
   // that would land beyond the hit's 25 ms.
   auto tail = errors.begin() + ptrdiff_t(errors.size() * 99 / 100);
