@@ -164,8 +164,7 @@ fi
 # run exits 75 (EX_TEMPFAIL) with a line that says so, so that a caller can
 # tell Wine's fault from the program's own hang.
 server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
-spun=$(mktemp)
-watch_server() {  # program pid
+watch_server() {  # program pid; exits 75 once it has ended a spinning server
   local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name
   while kill -0 "$1" 2>/dev/null; do
     sleep 5 </dev/null >/dev/null 2>&1  # holds none of the run's output open once the watch ends
@@ -186,16 +185,17 @@ watch_server() {  # program pid
     if [ "$busy" -ge 30 ]; then
       echo "wine-run32.sh: Wine's server spun at full CPU for 30 s with the program waiting on it" \
            "(a fault of Wine 10): the run was ended" >&2
-      echo 1 > "$spun"
       # A spinning server answers no request, so `wineserver -k` cannot end
       # it: every process of this run in the root is killed instead (the
       # server, the program, Wine's services), which ends them all.
+      local ours
+      ours=$(readlink /proc/self/ns/mnt)
       for each in /proc/[0-9]*; do
         [ "$(readlink "$each/root" 2>/dev/null || true)" = "$wowroot" ] || continue
-        [ "$(readlink "$each/ns/mnt" 2>/dev/null || true)" = "$(readlink /proc/self/ns/mnt)" ] || continue
+        [ "$(readlink "$each/ns/mnt" 2>/dev/null || true)" = "$ours" ] || continue
         kill -9 "${each#/proc/}" 2>/dev/null || true
       done
-      return
+      exit 75
     fi
   done
 }
@@ -206,9 +206,9 @@ watch_server "$program" &
 watcher=$!
 wait "$program" || status=$?
 kill "$watcher" 2>/dev/null || true
-wait "$watcher" 2>/dev/null || true
-if [ -s "$spun" ]; then status=75; fi
-rm -f "$spun"
+watched=0
+wait "$watcher" 2>/dev/null || watched=$?
+if [ "$watched" = 75 ]; then status=75; fi
 if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   # Wine's services leave about 2 s after the program; a server that does
   # not end by itself is ended.
