@@ -48,7 +48,7 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_WIN64_BUILD="${STOMPARA_WIN64_BUILD}"
   STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_e2e PRIVATE GTest::gtest GTest::gtest_main)
+target_link_libraries(stompara_e2e PRIVATE stompara_core GTest::gtest GTest::gtest_main)
 # The long cases (the demo's ten plays, the thousand sessions, the long
 # run) are a test of their own, so each stays well inside CTest's limit.
 set(e2e_long "Demo.*:Soak.*:LongRun.*")

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/msd_format.h"
 #include "tools/chart/chart_tool_run.h"
 #include "e2e/host_support.h"
 
@@ -53,14 +54,13 @@ Timeline InspectorTimeline(const std::string& song, int level) {
 // due when a frame asks, so a frame later than a step (a host, or a
 // virtual machine, stalled that long) skips that step's arrows. The
 // position answers are the frames' (the fire is off, so none is the fire
-// thread's); the clock runs a 220th ahead of them.
+// thread's, and the drift correction counts from 0).
 int ArrowsOfStepsNoFrameSaw(const HostRun& run, const Timeline& timeline) {
   std::set<int32_t> seen;
   for (const JournalEvent& request : EventsNamed(run, "request")) {
     if (request.at("request") != "105") continue;
     int32_t pos = std::stoi(request.at("answer"));
-    if (pos < 1) continue;
-    seen.insert(int32_t(double(pos + pos / 220) / double(timeline.msPerStep)));
+    if (pos >= 1) seen.insert(stepIndexAt(correctedPosition(pos, 0), timeline.msPerStep));
   }
   int skipped = 0;
   for (const auto& [step, arrows] : timeline.arrowsOfStep)
