@@ -187,7 +187,10 @@ watch_server() {  # program pid; exits 75 once it has ended a spinning server
            "(a fault of Wine 10): the run was ended" >&2
       # A spinning server answers no request, so `wineserver -k` cannot end
       # it: every process of this run in the root is killed instead (the
-      # server, the program, Wine's services), which ends them all.
+      # server, the program, Wine's services), which ends them all. The run
+      # stops this watch once the program has ended, which may be before
+      # the last kill here: the watch ignores that and still exits 75.
+      trap '' TERM
       local ours
       ours=$(readlink /proc/self/ns/mnt)
       for each in /proc/[0-9]*; do
