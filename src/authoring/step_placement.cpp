@@ -164,8 +164,9 @@ GridFit FitOf(SearchNotes& search, const Grid& grid, double leadMs) {
   fit.medianMs = *middle;
   // The worst hundredth: a frame's half adds to each, so these are the notes
   // that would land beyond the hit's 25 ms.
+  // Everything past the median is no smaller than it: the tail is found there.
   auto tail = errors.begin() + ptrdiff_t(errors.size() * 99 / 100);
-  std::nth_element(errors.begin(), tail, errors.end());
+  std::nth_element(middle, tail, errors.end());
   fit.tailMs = *tail;
   return fit;
 }
