@@ -158,12 +158,45 @@ esac
 if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 fi
+server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+# The processes this run started in the root, by pid: those with a thread
+# in the root and in this run's mount namespace. Every thread is asked, not
+# only the first: a Wine process whose first thread has ended shows its root
+# and namespace in its other threads alone.
+run_processes() {
+  local ours tasks task
+  ours=$(readlink /proc/self/ns/mnt)
+  # (find fails on processes that end while it looks: that is no fault here)
+  tasks=$(find /proc -mindepth 4 -maxdepth 4 -path '/proc/[0-9]*/task/[0-9]*/root' -lname "$wowroot" \
+            -printf '%h\n' 2>/dev/null || true)
+  for task in $tasks; do
+    if [ "$(readlink "$task/ns/mnt" 2>/dev/null || true)" = "$ours" ]; then
+      task=${task#/proc/}
+      echo "${task%%/*}"
+    fi
+  done | sort -u
+}
+# Kills them all. A Wine process whose server has gone does not end: its
+# threads go on waiting for replies, and it holds the caller's output open
+# (and a caller that reads it to its end waits for ever). So
+# all are found before any is killed (one killed first may end a thread of
+# another, which would then hide it), and they are looked for again until
+# none is left.
+end_run_processes() {
+  local pids
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    pids=$(run_processes)
+    [ -n "$pids" ] || return 0
+    # shellcheck disable=SC2086 # one pid a word
+    kill -9 $pids 2>/dev/null || true
+    sleep 0.2
+  done
+}
 # Wine 10's server was seen, in about one run in fifty, to spin at full CPU
 # while every thread of the program waits on it: nothing the program does
 # then returns. A server busy that way for 30 s on end is ended, and the
 # run exits 75 (EX_TEMPFAIL) with a line that says so, so that a caller can
 # tell Wine's fault from the program's own hang.
-server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
 watch_server() {  # program pid; exits 75 once it has ended a spinning server
   local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name
   while kill -0 "$1" 2>/dev/null; do
@@ -187,21 +220,18 @@ watch_server() {  # program pid; exits 75 once it has ended a spinning server
            "(a fault of Wine 10): the run was ended" >&2
       # A spinning server answers no request, so `wineserver -k` cannot end
       # it: every process of this run in the root is killed instead (the
-      # server, the program, Wine's services), which ends them all. The run
-      # stops this watch once the program has ended, which may be before
-      # the last kill here: the watch ignores that and still exits 75.
+      # server, the program, Wine's services). The run stops this watch
+      # once the program has ended, which may be before the last kill here:
+      # the watch ignores that and still exits 75.
       trap '' TERM
-      local ours
-      ours=$(readlink /proc/self/ns/mnt)
-      for each in /proc/[0-9]*; do
-        [ "$(readlink "$each/root" 2>/dev/null || true)" = "$wowroot" ] || continue
-        [ "$(readlink "$each/ns/mnt" 2>/dev/null || true)" = "$ours" ] || continue
-        kill -9 "${each#/proc/}" 2>/dev/null || true
-      done
+      end_run_processes
       exit 75
     fi
   done
 }
+# A run that is stopped (a test's time limit) takes what it started with it.
+trap 'end_run_processes; exit 143' TERM
+trap 'end_run_processes; exit 130' INT
 status=0
 in_root "$wine" "$@" &
 program=$!
@@ -217,5 +247,7 @@ if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   # not end by itself is ended.
   timeout 20 chroot "$wowroot" /usr/bin/env -u LD_PRELOAD -u LD_LIBRARY_PATH HOME=/root \
     /usr/lib/wine/wineserver -w || in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  # Nothing outlives its server on its own: what is left is hung.
+  end_run_processes
 fi
 exit "$status"
