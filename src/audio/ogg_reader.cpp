@@ -37,9 +37,10 @@ enum class CommentCheck { kNeedMore, kSane, kBroken };
 // lists it allocates for them.
 CommentCheck CheckComments(const std::vector<uint8_t>& packet) {
   size_t size = packet.size(), at = 7;
-  if (size < at + 4 || packet[0] != 3 || std::memcmp(packet.data() + 1, "vorbis", 6) != 0) return CommentCheck::kBroken;
+  // The vendor's length and the comment count come first, 4 bytes each.
+  if (size < at + 8 || packet[0] != 3 || std::memcmp(packet.data() + 1, "vorbis", 6) != 0) return CommentCheck::kBroken;
   uint64_t vendor = Le32(packet.data() + at);
-  if (vendor > size - at - 4 - 4) return CommentCheck::kBroken;
+  if (vendor > size - at - 8) return CommentCheck::kBroken;
   at += 4 + size_t(vendor);
   uint64_t count = Le32(packet.data() + at);
   at += 4;

@@ -71,4 +71,37 @@ TEST(OggReader, BrokenFilesEndOrFail) {
   }
 }
 
+// One page of the first stream holding `packets`, as far as the reader
+// looks before the decoder does.
+std::string OnePage(const std::vector<std::string>& packets) {
+  std::string lacing, body;
+  for (const std::string& packet : packets) {
+    size_t left = packet.size();
+    for (; left >= 255; left -= 255) lacing += '\xFF';
+    lacing += char(left);
+    body += packet;
+  }
+  return "OggS" + std::string(2, '\0') + std::string(8, '\0') + std::string("\1\0\0\0", 4) +
+         std::string(8, '\0') + char(lacing.size()) + lacing + body;
+}
+
+std::string Le32(uint32_t value) {
+  return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+}
+
+TEST(OggReader, CommentHeadersWhoseLengthsDoNotFitAreRefused) {
+  const std::string identification = "\1vorbis" + std::string(23, '\0');
+  const std::string head = "\3vorbis";
+  for (const std::string& comments : {
+           head + Le32(3) + "abc",                              // no room for the count
+           head + Le32(9) + "abc" + Le32(0),                    // vendor longer than the packet
+           head + Le32(0) + Le32(2) + Le32(0),                  // more comments than fit
+           head + Le32(0) + Le32(1) + Le32(5) + "abcd",         // a comment past the end
+       }) {
+    OggReader reader;
+    EXPECT_TRUE(Decode(reader, OnePage({identification, comments}), 1000).empty());
+    EXPECT_EQ(reader.Error(), "the Ogg file holds no Vorbis audio") << comments.size();
+  }
+}
+
 }  // namespace
