@@ -158,7 +158,6 @@ esac
 if [ "${STOMPARA_WINE32_KEEP_SERVER:-}" != 1 ]; then
   in_root /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 fi
-server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
 # The processes this run started in the root, by pid: those with a thread
 # in the root and in this run's mount namespace. Every thread is asked, not
 # only the first: a Wine process whose first thread has ended shows its root
@@ -177,11 +176,10 @@ run_processes() {
   done | sort -u
 }
 # Kills them all. A Wine process whose server has gone does not end: its
-# threads go on waiting for replies, and it holds the caller's output open
-# (and a caller that reads it to its end waits for ever). So
-# all are found before any is killed (one killed first may end a thread of
-# another, which would then hide it), and they are looked for again until
-# none is left.
+# threads go on waiting for replies, holding the caller's output open (a
+# caller that reads it to its end waits for ever). All are found before any
+# is killed, as one killed first may end another's first thread and so hide
+# it, and they are looked for again until none is left.
 end_run_processes() {
   local pids
   for _ in 1 2 3 4 5 6 7 8 9 10; do
@@ -197,6 +195,7 @@ end_run_processes() {
 # then returns. A server busy that way for 30 s on end is ended, and the
 # run exits 75 (EX_TEMPFAIL) with a line that says so, so that a caller can
 # tell Wine's fault from the program's own hang.
+server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
 watch_server() {  # program pid; exits 75 once it has ended a spinning server
   local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name
   while kill -0 "$1" 2>/dev/null; do
