@@ -12,7 +12,7 @@ LaneCapacity::LaneCapacity(int32_t frameMs) {
 bool LaneCapacity::Take(int n, double spawnMs) {
   std::deque<double>& inFlight = retireAt_[n];
   while (!inFlight.empty() && inFlight.front() <= spawnMs) inFlight.pop_front();
-  if (int(inFlight.size()) >= kSlotsPerLane - 1) return false;
+  if (int(inFlight.size()) >= kMaxArrowsInLane) return false;
   inFlight.push_back(spawnMs + lifetimeMs_);
   return true;
 }

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <deque>
 
-#include "play/lanes.h"
+#include "chart/game_timing.h"
+#include "chart/msd_format.h"
 
 class LaneCapacity {
  public:

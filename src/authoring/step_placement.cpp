@@ -8,8 +8,7 @@
 
 #include "authoring/lane_capacity.h"
 #include "chart/msd_format.h"
-#include "play/frame_pass.h"
-#include "play/lanes.h"
+#include "chart/game_timing.h"
 
 namespace {
 
@@ -238,7 +237,7 @@ void KeepLanesUnderCapacity(std::vector<uint8_t>& steps, const Grid& grid, int32
 
 double LeadFor(int32_t frameMs) {
   int32_t rise = std::max(1, RiseFor(frameMs));
-  double travel = double(kFieldHeight - kTargetRowTop - kSpawnTravel);
+  double travel = double(kOnTargetTravel - kSpawnTravel);
   return frameMs / 2.0 + travel / rise * frameMs;
 }
 

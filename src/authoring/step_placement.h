@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "play/frame_pass.h"
+#include "chart/game_timing.h"
 
 constexpr int kLevels = 3;  // 0 Standard, 1 Advanced, 2 Expert
 // Notes later than this (four hours) are left out: no song runs that long,

@@ -171,3 +171,18 @@ size_t buildChartPath(const char* folder, const char* title, char* out, size_t o
   out[used] = '\0';
   return fullLength;
 }
+
+const int32_t stepLaneMap[6][2] = {{0, 1}, {1, 3}, {0, 2}, {2, 3}, {1, 2}, {0, 3}};
+
+int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
+  const char* found = ch == '\0' ? nullptr : std::strchr(kStepLaneCharacters, ch);
+  if (found == nullptr) return 0;
+  int32_t index = int32_t(found - kStepLaneCharacters);
+  if (index < 4) {
+    lanesOut[0] = index;
+    return 1;
+  }
+  lanesOut[0] = stepLaneMap[index - 4][0];
+  lanesOut[1] = stepLaneMap[index - 4][1];
+  return 2;
+}

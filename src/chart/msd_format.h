@@ -121,3 +121,12 @@ int64_t stepOffset(int64_t dataOffset, int32_t index, uint32_t textLength);
 // outSize > 0. Returns the length of the full path, which did not fit when
 // it is outSize or more.
 size_t buildChartPath(const char* folder, const char* title, char* out, size_t outSize);
+
+// The step characters that name lanes, searched front to back, and the lane
+// pairs of the characters from index 4 on.
+constexpr char kStepLaneCharacters[] = "42861379AB";
+extern const int32_t stepLaneMap[6][2];
+
+// The lanes step character `ch` names, in spawn order, into `lanesOut`;
+// returns how many: 0 (any other byte, "0" included), 1 or 2.
+int LanesOfStep(char ch, int32_t (&lanesOut)[2]);

@@ -9,10 +9,8 @@
 
 #include <cstdint>
 
-// The play field, the back buffer and the game window's client area, in
-// pixels; y grows downwards.
-constexpr int kFieldWidth = 288;
-constexpr int kFieldHeight = 310;
+#include "chart/game_timing.h"  // the field's size, kFieldWidth x kFieldHeight
+
 
 // The colour sheets a sprite is drawn from.
 enum class Sheet : int32_t { Arrows, Targets };

@@ -8,17 +8,14 @@
 #include <cstdint>
 
 #include "base/platform.h"
+#include "chart/game_timing.h"
 #include "chart/step_clock.h"
 #include "gfx/draw.h"
 
-// The frame interval the module asks of the host, in ms.
-constexpr int32_t kPlayerFrameMs = 25;
-
-// Field geometry: lane n's cells start at x = 60 + 45 n; the target row's
-// top edge is at y = 16; cells are 32 x 32.
+// Field geometry: lane n's cells start at x = 60 + 45 n; cells are 32 x 32
+// (the target row's top edge, kTargetRowTop, is in chart/game_timing.h).
 constexpr int32_t kLaneLeft = 60;
 constexpr int32_t kLaneSpacing = 45;
-constexpr int32_t kTargetRowTop = 16;
 constexpr int32_t kCellSize = 32;
 // Edge of the lit target per step of the press animation (pressFrame 0..4).
 constexpr int32_t pressSizes[5] = {20, 24, 26, 28, 30};

@@ -11,8 +11,6 @@ int32_t pressed[kLaneCount];
 int32_t pressFrame[kLaneCount];
 int32_t combo = 0;
 
-const int32_t stepLaneMap[6][2] = {{0, 1}, {1, 3}, {0, 2}, {2, 3}, {1, 2}, {0, 3}};
-
 namespace {
 
 int32_t NextSlot(int32_t index) { return index == kSlotsPerLane - 1 ? 0 : index + 1; }
@@ -44,24 +42,11 @@ bool SpawnArrow(int n) {
   Lane& lane = lanes[n];
   // A full ring: a twentieth arrow would make the lane read as empty. The
   // oldest arrow may still be in the hit window, so it keeps its place.
-  if (ArrowsInFlight(lane) >= kSlotsPerLane - 1) return false;
+  if (ArrowsInFlight(lane) >= kMaxArrowsInLane) return false;
   ++lane.unjudgedCount;
   lane.travel[lane.writeIndex] = kSpawnTravel;
   lane.writeIndex = NextSlot(lane.writeIndex);
   return true;
-}
-
-int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
-  const char* found = ch == '\0' ? nullptr : std::strchr(kStepLaneCharacters, ch);
-  if (found == nullptr) return 0;
-  int32_t index = int32_t(found - kStepLaneCharacters);
-  if (index < kLaneCount) {
-    lanesOut[0] = index;
-    return 1;
-  }
-  lanesOut[0] = stepLaneMap[index - kLaneCount][0];
-  lanesOut[1] = stepLaneMap[index - kLaneCount][1];
-  return 2;
 }
 
 int TakeStepCharacter(char ch) {
@@ -83,10 +68,6 @@ void JudgeOldest(int n) {
 void RetireOldest(int n) {
   Lane& lane = lanes[n];
   if (lane.travel[lane.retireIndex] > kRetireBound) FreeAt(lane, lane.retireIndex);
-}
-
-int32_t RiseFor(int32_t frameIntervalMs) {
-  return int32_t((uint32_t(frameIntervalMs) + 5u) / 10u);
 }
 
 int HitOldest(int n) {

@@ -7,14 +7,8 @@
 
 #include <cstdint>
 
-constexpr int kLaneCount = 4;       // 0 left, 1 down, 2 up, 3 right
-constexpr int kSlotsPerLane = 20;   // ring of arrow slots, indices 0..19
-
-constexpr int32_t kSpawnTravel = 2;     // a new arrow's travel
-constexpr int32_t kMissBound = 309;     // unjudged and past this: missed
-constexpr int32_t kRetireBound = 340;   // past this: the slot is freed
-constexpr int32_t kHitWindowLow = 281;  // a press hits an arrow whose travel
-constexpr int32_t kHitWindowHigh = 305; //   lies in 281..305 (on target at 294)
+#include "chart/game_timing.h"
+#include "chart/msd_format.h"
 
 // One lane's ring. Live slots run from retireIndex up to, not including,
 // writeIndex; the unjudged ones from judgeIndex up to writeIndex. A free
@@ -39,15 +33,6 @@ extern int32_t pressFrame[kLaneCount];
 // while the position is below 1 ms.
 extern int32_t combo;
 
-// The step characters that name lanes, searched front to back, and the lane
-// pairs of the characters from index 4 on.
-constexpr char kStepLaneCharacters[] = "42861379AB";
-extern const int32_t stepLaneMap[6][2];
-
-// The lanes step character `ch` names, in spawn order, into `lanesOut`;
-// returns how many: 0 (any other byte, "0" included), 1 or 2.
-int LanesOfStep(char ch, int32_t (&lanesOut)[2]);
-
 // Arrows in flight in `lane` (live slots, judged or not): at most 19.
 int32_t ArrowsInFlight(const Lane& lane);
 
@@ -64,10 +49,6 @@ int TakeStepCharacter(char ch);
 void JudgeOldest(int n);
 // Frees lane `n`'s oldest live slot once it has passed the retire bound.
 void RetireOldest(int n);
-
-// Pixels every arrow rises in a frame of `frameIntervalMs`: one per 10 ms,
-// to the nearest whole pixel, in unsigned 32-bit arithmetic.
-int32_t RiseFor(int32_t frameIntervalMs);
 
 // A key press on lane `n` while the host plays: hits the lane's oldest
 // unjudged arrow if it lies in the hit window and updates combo (-1 -> 0,

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "authoring/lane_capacity.h"
-#include "play/frame_pass.h"
+#include "chart/game_timing.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "chart_report.h"
-#include "play/lanes.h"
+#include "chart/game_timing.h"
+#include "chart/msd_format.h"
 
 namespace {
 

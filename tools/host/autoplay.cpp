@@ -3,13 +3,11 @@
 
 #include <vector>
 
+#include "chart/game_timing.h"
 #include "chart/msd_format.h"
-#include "play/lanes.h"
 
 namespace {
 
-// The game's target row is at travel 294; its hit window 281..305.
-constexpr int32_t kOnTarget = 294;
 // After a press the lane's press animation runs five field passes, during
 // which the game ignores further presses on it.
 constexpr int32_t kPressFrames = 5;
@@ -68,7 +66,7 @@ uint8_t AutoPlayer::Frame(int32_t position, int32_t intervalMs) {
     while (!lane.empty() && (lane.front().pressed || lane.front().travel > kMissBound)) lane.pop_front();
     if (coolingFrames_[n] > 0) --coolingFrames_[n];
     // Press on the first frame at or just short of the target row.
-    if (!lane.empty() && coolingFrames_[n] == 0 && lane.front().travel > kOnTarget - rise &&
+    if (!lane.empty() && coolingFrames_[n] == 0 && lane.front().travel > kOnTargetTravel - rise &&
         lane.front().travel <= kHitWindowHigh) {
       lane.front().pressed = true;
       coolingFrames_[n] = kPressFrames;

@@ -5,8 +5,7 @@
 #include <cmath>
 
 #include "chart/msd_format.h"
-#include "play/frame_pass.h"
-#include "play/lanes.h"
+#include "chart/game_timing.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ struct Flying {
 
 Replay ReplayChart(const std::string& steps, float msPerStep, int32_t firstFrameMs,
                    const std::function<int32_t()>& nextIntervalMs) {
-  const int32_t target = kFieldHeight - kTargetRowTop;
+  const int32_t target = kOnTargetTravel;
   Replay replay;
   std::vector<Flying> flying;
   int32_t delivered = 0;  // the last step index a frame saw
@@ -94,7 +93,7 @@ double RiseLatenessMs(const Replay& replay, int32_t frameMs) {
   if (replay.arrows.empty()) return 0;
   double total = 0;
   for (const ReplayedArrow& arrow : replay.arrows) total += arrow.arrivalMs - arrow.spawnMs;
-  double steady = double(kFieldHeight - kTargetRowTop - kSpawnTravel) / RiseFor(frameMs) * frameMs;
+  double steady = double(kOnTargetTravel - kSpawnTravel) / RiseFor(frameMs) * frameMs;
   return total / double(replay.arrows.size()) - steady;
 }
 
