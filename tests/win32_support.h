@@ -6,6 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "base/platform_win32.h"
+#include "base/settings.h"
+#include "gfx/surfaces_win32.h"
+#include "play/game.h"
+
+// A game of the tests' own on the real platform calls, with no game window
+// (so every host request answers 0), wired like the plug-in's.
+extern Platform testPlatform;
+extern Canvas testCanvas;
+extern Settings testSettings;
+extern Game testGame;
+
 // A message box that appeared on the test thread; the test program closes
 // every one with OK at once, so no test ever waits on a box.
 struct SeenMessageBox {

@@ -3,7 +3,20 @@
 
 #include "win32_support.h"
 
+Platform testPlatform;
+Canvas testCanvas;
+Settings testSettings;
+Game testGame;
+
 namespace {
+
+bool WireTestGame() {
+  testGame.platform = &testPlatform;
+  testGame.canvas = &testCanvas;
+  testGame.settings = &testSettings;
+  return true;
+}
+const bool testGameWired = WireTestGame();
 
 std::vector<SeenMessageBox> seenBoxes;
 HHOOK cbtHook;

@@ -11,14 +11,14 @@
 #include "audio/song_decoder_win32.h"
 #include "autochart/chart_making.h"
 #include "base/platform.h"
+#include "base/platform_win32.h"
 #include "base/settings.h"
 #include "chart/msd_format.h"
 
-namespace {
-
 // One song's work, shared by the visualisation thread and the worker: the
-// last of the two to let go of it frees it.
-struct Job {
+// last of the two to let go of it frees it. The visualisation thread
+// follows it as its platform's chartJob.
+struct ChartJob {
   std::atomic<LONG> holders{2};
   std::atomic<bool> cancel{false};
   std::atomic<int32_t> percent{0};
@@ -33,8 +33,9 @@ struct Job {
   HANDLE thread = nullptr;
 };
 
-// The job the visualisation thread follows; null when none.
-Job* job = nullptr;
+namespace {
+
+using Job = ChartJob;
 
 void LetGo(Job* held) {
   if (held->holders.fetch_sub(1) == 1) delete held;
@@ -140,9 +141,10 @@ std::wstring Widened(const char* text, UINT codePage) {
   return wide;
 }
 
-int StartChartWorker(const std::wstring& song, const char* fileName, const char* title, const char* wideTitle,
+int StartChartWorker(Platform& platform, const Settings& settings, const std::wstring& song,
+                     const char* fileName, const char* title, const char* wideTitle,
                      char (&why)[kMakingTextSize]) {
-  Platform_StopMakingChart();
+  Platform_StopMakingChart(platform);
   DWORD attributes = GetFileAttributesW(song.c_str());
   if (song.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::snprintf(why, sizeof why, "the song's file %s cannot be found", fileName);
@@ -152,8 +154,8 @@ int StartChartWorker(const std::wstring& song, const char* fileName, const char*
   work->song = song;
   work->title = title;
   work->wideTitle = wideTitle != nullptr ? wideTitle : "";
-  work->folders[0] = MSD_PATH;
-  work->folders[1] = madeChartsFolder;
+  work->folders[0] = settings.msdPath;
+  work->folders[1] = settings.madeChartsFolder;
   work->startTick = GetTickCount();
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                           reinterpret_cast<LPCWSTR>(&MakerThread), &work->module)) {
@@ -170,12 +172,13 @@ int StartChartWorker(const std::wstring& song, const char* fileName, const char*
   }
   // Below the game's own threads, so frames keep their pace on a busy machine.
   SetThreadPriority(work->thread, THREAD_PRIORITY_BELOW_NORMAL);
-  job = work;
+  platform.chartJob = work;
   return 1;
 }
 
-void Platform_PollMakingChart(MakingReport& report) {
+void Platform_PollMakingChart(Platform& platform, MakingReport& report) {
   report = {};
+  Job*& job = platform.chartJob;
   if (job == nullptr) return;
   report.elapsedMs = int32_t(GetTickCount() - job->startTick);
   report.state = job->state.load(std::memory_order_acquire);
@@ -190,7 +193,8 @@ void Platform_PollMakingChart(MakingReport& report) {
   job = nullptr;
 }
 
-void Platform_StopMakingChart() {
+void Platform_StopMakingChart(Platform& platform) {
+  Job*& job = platform.chartJob;
   if (job == nullptr) return;
   job->cancel.store(true);
   WaitForWorker(job->thread, 100);

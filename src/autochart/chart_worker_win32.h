@@ -10,10 +10,12 @@
 #include <string>
 
 #include "base/chart_worker.h"
+#include "base/settings.h"
 
 // Starts the worker on the song file `song`; the rest as for
 // Platform_StartMakingChart (`fileName` names the song in `why`).
-int StartChartWorker(const std::wstring& song, const char* fileName, const char* title, const char* wideTitle,
+int StartChartWorker(Platform& platform, const Settings& settings, const std::wstring& song,
+                     const char* fileName, const char* title, const char* wideTitle,
                      char (&why)[kMakingTextSize]);
 
 // `text` in the code page `codePage` as wide characters; empty when it is none.

@@ -12,6 +12,9 @@
 
 #include <cstdint>
 
+struct Platform;  // base/platform.h
+struct Settings;  // base/settings.h
+
 enum class Making : int32_t {
   kIdle,    // nothing being made
   kBusy,    // the worker is at it
@@ -34,18 +37,18 @@ struct MakingReport {
 // `fileName` (request 211's answer; the wide name of request 214 is asked
 // for, and used where the host gives it). The chart is named after `title`
 // (or `wideTitle`, UTF-8, when not null) by the loader's rule and goes to
-// MSD_PATH, or to madeChartsFolder when MSD_PATH cannot take it. Stops any
+// the settings' MSD_PATH, or to their madeChartsFolder when MSD_PATH cannot take it. Stops any
 // work under way first. 1 when the worker started; 0 with `why` (one
 // lower-case sentence) when it could not: the song's file is not there, or
 // no thread could be had.
-int Platform_StartMakingChart(int32_t entry, const char* fileName, const char* title, const char* wideTitle,
-                              char (&why)[kMakingTextSize]);
+int Platform_StartMakingChart(Platform& platform, const Settings& settings, int32_t entry, const char* fileName,
+                              const char* title, const char* wideTitle, char (&why)[kMakingTextSize]);
 
 // Where the work started last is. After kMade or kFailed has been reported
 // once, the worker is done with and later polls report kIdle.
-void Platform_PollMakingChart(MakingReport& report);
+void Platform_PollMakingChart(Platform& platform, MakingReport& report);
 
 // Cancels the work under way, if any, and waits up to 100 ms for the worker
 // to stop, still answering the messages other threads send meanwhile. A
 // worker that needs longer finishes on its own and writes nothing.
-void Platform_StopMakingChart();
+void Platform_StopMakingChart(Platform& platform);

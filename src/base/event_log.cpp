@@ -3,13 +3,21 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <atomic>
 #include <cstring>
 
 #include "base/log_file.h"
-#include "base/settings.h"
+
+namespace {
+
+std::atomic<bool> logLinesOn{false};
+
+}  // namespace
+
+void SetLogLinesOn(bool on) { logLinesOn.store(on, std::memory_order_relaxed); }
 
 void WriteLogLine(const char* format, ...) {
-  if (WRITE_LOG == 0) return;
+  if (!logLinesOn.load(std::memory_order_relaxed)) return;
   char line[kLogLineSize];
   std::memset(line, 0, sizeof line);
   va_list args;

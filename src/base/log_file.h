@@ -9,7 +9,8 @@
 // Creates (empties) the log file in the settings folder and keeps its
 // handle. Returns 1 on success, 0 when the file cannot be created or its
 // name does not fit. Init only, and only while WRITE_LOG is nonzero.
-int OpenLog();
+struct Settings;
+int OpenLog(const Settings& settings);
 
 // Closes the log file if one is open, whatever WRITE_LOG says now. Quit, and
 // an Init that fails after opening it.

@@ -11,9 +11,9 @@ HANDLE logFile = INVALID_HANDLE_VALUE;
 
 }  // namespace
 
-int OpenLog() {
+int OpenLog(const Settings& settings) {
   char path[kPathSize];
-  if (!LogFilePath(path)) return 0;
+  if (!LogFilePath(settings, path)) return 0;
   logFile = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_WRITE_THROUGH, nullptr);

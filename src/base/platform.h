@@ -15,23 +15,29 @@
 
 #include "base/host_requests.h"
 
+// The platform the game runs on: in the plug-in the game window, its module
+// record and its drawing surfaces (plugin/platform_win32.cpp); in native
+// tests a recorder. Opaque to the game, which hands it to every call here,
+// to the drawing calls (gfx/draw.h) and to the chart file's (chart/chart_file.h).
+struct Platform;
+
 // Sends `request` (104, 105 or 125) with wParam 0 to the host's main window
 // named by the game window's module record, and returns the answer truncated
 // to 32 bits. Answers 0 while there is no game window.
-int32_t Platform_AskHost(int32_t request);
+int32_t Platform_AskHost(Platform& platform, int32_t request);
 
 // Request 211 for playlist entry `entry`: the entry's zero-terminated file
 // name, owned by the host, or null. Null while there is no game window.
-const char* Platform_AskHostFileName(int32_t entry);
+const char* Platform_AskHostFileName(Platform& platform, int32_t entry);
 
 // The file title of `fileName` (its name without the folder, with or
 // without its extension as the system shows it) into `title`, `size` bytes
 // at most. 1 when a whole title was extracted, 0 otherwise.
-int Platform_FileTitle(const char* fileName, char* title, uint32_t size);
+int Platform_FileTitle(Platform& platform, const char* fileName, char* title, uint32_t size);
 
 // Calls the module's Config callback with the game window's module record:
 // the configuration dialog, returning when it is closed.
-void Platform_OpenConfig();
+void Platform_OpenConfig(Platform& platform);
 
 // Key messages, as the game window receives them.
 constexpr uint32_t kKeyDownMessage = 0x100;  // WM_KEYDOWN
@@ -39,7 +45,7 @@ constexpr uint32_t kKeyUpMessage = 0x101;    // WM_KEYUP
 
 // Posts a key message to the host's main window with its virtual key and key
 // data unchanged, so the host takes it as its own keyboard input.
-void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData);
+void Platform_PassKeyOn(Platform& platform, uint32_t message, uintptr_t key, intptr_t keyData);
 
 // Room for a song title from wide characters as UTF-8, terminator included.
 constexpr uint32_t kWideTitleSize = 1024;
@@ -48,8 +54,8 @@ constexpr uint32_t kWideTitleSize = 1024;
 // characters, which the ANSI name of request 211 may have lost. Writes its
 // file title as UTF-8 into `title` (`size` bytes). 1 when the host answered
 // and the title fits, 0 otherwise (the host does not answer 214).
-int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size);
+int Platform_AskHostWideTitle(Platform& platform, int32_t entry, char* title, uint32_t size);
 
 // Shows `text` in a modal message box titled "Error" with the error icon,
 // owned by the game window. Returns when the user has closed it.
-void Platform_ShowError(const char* text);
+void Platform_ShowError(Platform& platform, const char* text);

@@ -3,24 +3,17 @@
 
 #include <cstring>
 
-// Load-time values; every path reads the file before it uses them.
-int32_t WRITE_LOG = 0;
-int32_t SCREEN_X = 50;
-int32_t SCREEN_Y = 50;
-char MSD_PATH[kPathSize] = {};
-int32_t LEVEL = 0;
-std::atomic<int32_t> SHOW_FLAME{0};
-int32_t AUTO_CHART = 1;
-char madeChartsFolder[kPathSize] = {};
+#include "base/event_log.h"
 
-void ResetSettings() {
-  WRITE_LOG = kDefaultWriteLog;
-  SCREEN_X = kDefaultScreenX;
-  SCREEN_Y = kDefaultScreenY;
-  MSD_PATH[0] = '\0';
-  LEVEL = kDefaultLevel;
-  SHOW_FLAME.store(kDefaultShowFlame, std::memory_order_relaxed);
-  AUTO_CHART = kDefaultAutoChart;
+void ResetSettings(Settings& settings) {
+  settings.writeLog = kDefaultWriteLog;
+  settings.screenX = kDefaultScreenX;
+  settings.screenY = kDefaultScreenY;
+  settings.msdPath[0] = '\0';
+  settings.level = kDefaultLevel;
+  settings.showFlame.store(kDefaultShowFlame, std::memory_order_relaxed);
+  settings.autoChart = kDefaultAutoChart;
+  SetLogLinesOn(settings.writeLog != 0);
 }
 
 int BuildBesideModulePath(const char* modulePath, const char* fileName,

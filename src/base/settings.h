@@ -1,42 +1,14 @@
 // settings.h -- the seven settings kept in plugin.ini beside the module.
 //
-// Plain module-level values named after their keys. They are read from the
-// file at Init and in Config (settings_win32.cpp) and written back at Quit
-// and after the configuration dialog's OK.
+// One value the plug-in keeps for the module's life, its fields named after
+// their keys. Read from the file at Init and in Config (settings_win32.cpp)
+// and written back at Quit and after the configuration dialog's OK.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 constexpr int kPathSize = 260;  // the platform's path buffer, terminator included
-
-// Event log on when nonzero. Written by reading the file only; read by Init,
-// Quit and the event log. Host's visualisation thread (and Config's thread).
-extern int32_t WRITE_LOG;
-// Game window's outer top-left corner in screen pixels. Written by reading
-// the file and by every move of the game window; read by Init and the writer.
-extern int32_t SCREEN_X;
-extern int32_t SCREEN_Y;
-// Folder of the MSD step charts, at most 259 characters and the terminator.
-// Written by reading the file and by the folder browser; read by the loader.
-extern char MSD_PATH[kPathSize];
-// Difficulty 0 Standard, 1 Advanced, 2 Expert: picks the chart within the
-// chart file. Used as read, not checked. Written by reading the file and by
-// the dialog's OK; read by the step clock.
-extern int32_t LEVEL;
-// Flame effect shown when 1; always 0 or 1. Also read on the flame thread,
-// hence atomic (relaxed loads and stores).
-extern std::atomic<int32_t> SHOW_FLAME;
-// A song without a chart gets one made from its own audio when nonzero;
-// with 0 it opens the configuration, as it always did. Written by reading
-// the file only; read by the frame pass.
-extern int32_t AUTO_CHART;
-
-// Where charts the plug-in makes go when MSD_PATH cannot be written: the
-// folder "Charts" in the settings folder (no final backslash); empty when
-// there is none. The loader looks there after MSD_PATH. Written at
-// Init when the settings folder is chosen; read on the visualisation thread.
-extern char madeChartsFolder[kPathSize];
 
 // Values of keys missing from the file.
 constexpr int32_t kDefaultWriteLog = 0;
@@ -46,8 +18,53 @@ constexpr int32_t kDefaultLevel = 0;
 constexpr int32_t kDefaultShowFlame = 0;
 constexpr int32_t kDefaultAutoChart = 1;
 
-// Gives every setting the value it takes when its key is missing.
-void ResetSettings();
+// The plug-in's settings: one value that lives as long as the module, read
+// at Init and in Config and written back at Quit and after the dialog's OK.
+// Each field is named after its key. Host's visualisation thread, and the
+// thread that runs Config.
+struct Settings {
+  // WRITE_LOG: the event log on when nonzero. Written by reading the file
+  // only; read by Init, Quit and the event log.
+  int32_t writeLog = 0;
+  // SCREEN_X, SCREEN_Y: the game window's outer top-left corner in screen
+  // pixels. Written by reading the file and by every move of the game
+  // window; read by Init and the writer.
+  int32_t screenX = 50;
+  int32_t screenY = 50;
+  // MSD_PATH: the folder of the MSD step charts, at most 259 characters and
+  // the terminator. Written by reading the file and by the folder browser;
+  // read by the loader and the chart maker.
+  char msdPath[kPathSize] = {};
+  // LEVEL: 0 Standard, 1 Advanced, 2 Expert: picks the chart within the
+  // chart file. Used as read, not checked. Written by reading the file and
+  // by the dialog's OK; read by the step clock.
+  int32_t level = 0;
+  // SHOW_FLAME: the flame effect shown when 1; always 0 or 1. Also read on
+  // the flame thread, hence atomic (relaxed loads and stores).
+  std::atomic<int32_t> showFlame{0};
+  // AUTO_CHART: a song without a chart gets one made from its own audio when
+  // nonzero; with 0 it opens the configuration, as it always did. Written
+  // by reading the file only; read by the frame pass.
+  int32_t autoChart = 1;
+
+  // Where plugin.ini and the log live, with its final backslash; empty until
+  // chosen, and when no folder name fits (settings_win32.cpp).
+  char folder[kPathSize] = {};
+  bool folderChosen = false;
+  // Set once the file has been read: before that the values are only the
+  // load-time ones, and writing them would wipe the user's file (a host
+  // that calls Quit without Init).
+  bool read = false;
+  // Where charts the plug-in makes go when MSD_PATH cannot be written: the
+  // folder "Charts" in the settings folder (no final backslash); empty when
+  // there is none. The loader looks there after MSD_PATH. Written when the
+  // settings folder is chosen.
+  char madeChartsFolder[kPathSize] = {};
+};
+
+// Gives every setting (not the folders) the value it takes when its key is
+// missing, and tells the event log whether to write.
+void ResetSettings(Settings& settings);
 
 // The name of the file `fileName` in the folder of the module whose full
 // path is `modulePath`: the module path cut just after its last backslash

@@ -6,17 +6,13 @@
 
 #include <cstring>
 
+#include "base/event_log.h"
 #include "base/host_request_win32.h"
 
 namespace {
 
 constexpr char kSettingsFileName[] = "plugin.ini";
 constexpr char kLogFileName[] = "StomparaLog.txt";
-
-// The folder plugin.ini and the log live in, with its final backslash; empty
-// until chosen, and when no folder name fits.
-char settingsFolder[kPathSize];
-bool folderChosen = false;
 
 // Whether a settings file can be written in `folder` (ending in a
 // backslash): opens it for writing, and removes it again if it was not there.
@@ -46,11 +42,6 @@ bool SubFolder(const char* parent, const char* child, char (&out)[kPathSize]) {
   return true;
 }
 
-// Set once the settings have been read: before that the values in memory are
-// only the load-time defaults, and writing them would wipe the user's file
-// (a host that calls Quit without Init).
-bool settingsRead = false;
-
 void WriteIntSetting(const char* section, const char* key, int32_t value, const char* path) {
   char text[16];
   wsprintfA(text, "%d", value);
@@ -71,7 +62,7 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
 
 namespace {
 
-void PickSettingsFolder(const winampVisModule* module) {
+void PickSettingsFolder(char (&settingsFolder)[kPathSize], const winampVisModule* module) {
   // Beside the module while that folder can be written.
   if (BesideModulePath(module->hDllInstance, "", settingsFolder) && CanWriteSettingsIn(settingsFolder))
     return;
@@ -91,56 +82,59 @@ void PickSettingsFolder(const winampVisModule* module) {
 
 }  // namespace
 
-void ChooseSettingsFolder(const winampVisModule* module) {
-  folderChosen = true;
-  PickSettingsFolder(module);
+void ChooseSettingsFolder(Settings& settings, const winampVisModule* module) {
+  settings.folderChosen = true;
+  PickSettingsFolder(settings.folder, module);
   // Charts the plug-in makes go beside the settings when the chart folder
   // cannot take them; the folder is made when the first one is written.
-  madeChartsFolder[0] = '\0';
-  if (settingsFolder[0] != '\0' && lstrlenA(settingsFolder) + 8 < kPathSize) {
-    lstrcpyA(madeChartsFolder, settingsFolder);
-    lstrcatA(madeChartsFolder, "Charts");
+  settings.madeChartsFolder[0] = '\0';
+  if (settings.folder[0] != '\0' && lstrlenA(settings.folder) + 8 < kPathSize) {
+    lstrcpyA(settings.madeChartsFolder, settings.folder);
+    lstrcatA(settings.madeChartsFolder, "Charts");
   }
 }
 
-int SettingsFilePath(const char* fileName, char (&out)[kPathSize]) {
-  if (settingsFolder[0] == '\0') {
+int SettingsFilePath(const Settings& settings, const char* fileName, char (&out)[kPathSize]) {
+  if (settings.folder[0] == '\0') {
     out[0] = '\0';
     return 0;
   }
-  return BuildBesideModulePath(settingsFolder, fileName, out);
+  return BuildBesideModulePath(settings.folder, fileName, out);
 }
 
-int LogFilePath(char (&out)[kPathSize]) { return SettingsFilePath(kLogFileName, out); }
+int LogFilePath(const Settings& settings, char (&out)[kPathSize]) {
+  return SettingsFilePath(settings, kLogFileName, out);
+}
 
-void ReadSettings(const winampVisModule* module) {
-  if (!folderChosen) ChooseSettingsFolder(module);  // a Config with no game running
+void ReadSettings(Settings& settings, const winampVisModule* module) {
+  if (!settings.folderChosen) ChooseSettingsFolder(settings, module);  // a Config with no game running
   char path[kPathSize];
-  if (!SettingsFilePath(kSettingsFileName, path)) {
-    ResetSettings();  // never read a plugin.ini from some other folder
+  if (!SettingsFilePath(settings, kSettingsFileName, path)) {
+    ResetSettings(settings);  // never read a plugin.ini from some other folder
     return;
   }
-  settingsRead = true;
+  settings.read = true;
   const char* section = module->description;
-  WRITE_LOG = int32_t(GetPrivateProfileIntA(section, "WRITE_LOG", kDefaultWriteLog, path));
-  SCREEN_X = int32_t(GetPrivateProfileIntA(section, "SCREEN_X", kDefaultScreenX, path));
-  SCREEN_Y = int32_t(GetPrivateProfileIntA(section, "SCREEN_Y", kDefaultScreenY, path));
-  GetPrivateProfileStringA(section, "MSD_PATH", "", MSD_PATH, kPathSize, path);
-  LEVEL = int32_t(GetPrivateProfileIntA(section, "LEVEL", kDefaultLevel, path));
+  settings.writeLog = int32_t(GetPrivateProfileIntA(section, "WRITE_LOG", kDefaultWriteLog, path));
+  settings.screenX = int32_t(GetPrivateProfileIntA(section, "SCREEN_X", kDefaultScreenX, path));
+  settings.screenY = int32_t(GetPrivateProfileIntA(section, "SCREEN_Y", kDefaultScreenY, path));
+  GetPrivateProfileStringA(section, "MSD_PATH", "", settings.msdPath, kPathSize, path);
+  settings.level = int32_t(GetPrivateProfileIntA(section, "LEVEL", kDefaultLevel, path));
   UINT showFlame = GetPrivateProfileIntA(section, "SHOW_FLAME", kDefaultShowFlame, path);
-  SHOW_FLAME.store(showFlame != 0 ? 1 : 0, std::memory_order_relaxed);
-  AUTO_CHART = int32_t(GetPrivateProfileIntA(section, "AUTO_CHART", kDefaultAutoChart, path));
+  settings.showFlame.store(showFlame != 0 ? 1 : 0, std::memory_order_relaxed);
+  settings.autoChart = int32_t(GetPrivateProfileIntA(section, "AUTO_CHART", kDefaultAutoChart, path));
+  SetLogLinesOn(settings.writeLog != 0);
 }
 
-void WriteSettings(const winampVisModule* module) {
+void WriteSettings(const Settings& settings, const winampVisModule* module) {
   char path[kPathSize];
-  if (!settingsRead || !SettingsFilePath(kSettingsFileName, path)) return;
+  if (!settings.read || !SettingsFilePath(settings, kSettingsFileName, path)) return;
   const char* section = module->description;
-  WriteIntSetting(section, "WRITE_LOG", WRITE_LOG, path);
-  WriteIntSetting(section, "SCREEN_X", SCREEN_X, path);
-  WriteIntSetting(section, "SCREEN_Y", SCREEN_Y, path);
-  WritePrivateProfileStringA(section, "MSD_PATH", MSD_PATH, path);
-  WriteIntSetting(section, "LEVEL", LEVEL, path);
-  WriteIntSetting(section, "SHOW_FLAME", SHOW_FLAME.load(std::memory_order_relaxed), path);
-  WriteIntSetting(section, "AUTO_CHART", AUTO_CHART, path);
+  WriteIntSetting(section, "WRITE_LOG", settings.writeLog, path);
+  WriteIntSetting(section, "SCREEN_X", settings.screenX, path);
+  WriteIntSetting(section, "SCREEN_Y", settings.screenY, path);
+  WritePrivateProfileStringA(section, "MSD_PATH", settings.msdPath, path);
+  WriteIntSetting(section, "LEVEL", settings.level, path);
+  WriteIntSetting(section, "SHOW_FLAME", settings.showFlame.load(std::memory_order_relaxed), path);
+  WriteIntSetting(section, "AUTO_CHART", settings.autoChart, path);
 }

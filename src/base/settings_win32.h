@@ -14,20 +14,21 @@ int BesideModulePath(HINSTANCE instance, const char* fileName, char (&out)[kPath
 // Files may not write there); else the Plugins folder in the player's own
 // settings folder (request 335); else the user's application data folder,
 // in a folder "Stompara". Reading and writing then use the same file.
-void ChooseSettingsFolder(const winampVisModule* module);
+void ChooseSettingsFolder(Settings& settings, const winampVisModule* module);
 
 // `fileName` in the chosen folder; 0, with `out` empty, when no folder is
 // chosen or the name does not fit.
-int SettingsFilePath(const char* fileName, char (&out)[kPathSize]);
+int SettingsFilePath(const Settings& settings, const char* fileName, char (&out)[kPathSize]);
 // The event log's name, "StomparaLog.txt" in the chosen folder.
-int LogFilePath(char (&out)[kPathSize]);
+int LogFilePath(const Settings& settings, char (&out)[kPathSize]);
 
 // Fills the seven settings from the section named by the record's description
 // (defaults for missing keys; SHOW_FLAME held as 0 or 1), in the chosen
 // folder (chosen now when no Init has chosen it). When the settings path
-// does not fit, every setting takes its default.
-void ReadSettings(const winampVisModule* module);
+// does not fit, every setting takes its default. Tells the event log
+// whether to write.
+void ReadSettings(Settings& settings, const winampVisModule* module);
 // Writes all seven keys, in key order. Writes nothing before the settings
 // were first read, or when the settings path does not fit. Failures are not
 // reported.
-void WriteSettings(const winampVisModule* module);
+void WriteSettings(const Settings& settings, const winampVisModule* module);

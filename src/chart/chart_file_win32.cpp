@@ -3,22 +3,17 @@
 
 #include <windows.h>
 
-namespace {
+#include "base/platform_win32.h"
 
-// The chart file opened last (`chartFile`); invalid while none is open.
-HANDLE chartFile = INVALID_HANDLE_VALUE;
-
-}  // namespace
-
-int Platform_OpenChartFile(const char* path) {
-  Platform_CloseChartFile();
-  chartFile = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+int Platform_OpenChartFile(Platform& platform, const char* path) {
+  Platform_CloseChartFile(platform);
+  platform.chartFile = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  return chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
+  return platform.chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
 }
 
-int Platform_OpenChartFileWide(const char* folder, const char* name) {
-  Platform_CloseChartFile();
+int Platform_OpenChartFileWide(Platform& platform, const char* folder, const char* name) {
+  Platform_CloseChartFile(platform);
   wchar_t path[MAX_PATH];
   int folderLength = MultiByteToWideChar(CP_ACP, 0, folder, -1, path, MAX_PATH);
   if (folderLength == 0 || folderLength + 1 >= MAX_PATH) return 0;
@@ -26,30 +21,30 @@ int Platform_OpenChartFileWide(const char* folder, const char* name) {
   if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, path + folderLength,
                           MAX_PATH - folderLength) == 0)
     return 0;  // 260 wide characters or more, or no UTF-8
-  chartFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  platform.chartFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  return chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
+  return platform.chartFile != INVALID_HANDLE_VALUE ? 1 : 0;
 }
 
-uint32_t Platform_ChartFileSize() {
-  if (chartFile == INVALID_HANDLE_VALUE) return 0;
-  return uint32_t(GetFileSize(chartFile, nullptr));
+uint32_t Platform_ChartFileSize(Platform& platform) {
+  if (platform.chartFile == INVALID_HANDLE_VALUE) return 0;
+  return uint32_t(GetFileSize(platform.chartFile, nullptr));
 }
 
-int Platform_ReadChartFile(char* buffer, uint32_t size) {
-  if (chartFile == INVALID_HANDLE_VALUE) return 0;
+int Platform_ReadChartFile(Platform& platform, char* buffer, uint32_t size) {
+  if (platform.chartFile == INVALID_HANDLE_VALUE) return 0;
   DWORD delivered = 0;
-  BOOL read = ReadFile(chartFile, buffer, DWORD(size), &delivered, nullptr);
+  BOOL read = ReadFile(platform.chartFile, buffer, DWORD(size), &delivered, nullptr);
   return read && delivered == DWORD(size) ? 1 : 0;
 }
 
-void Platform_CloseChartFile() {
-  if (chartFile == INVALID_HANDLE_VALUE) return;
-  CloseHandle(chartFile);
-  chartFile = INVALID_HANDLE_VALUE;
+void Platform_CloseChartFile(Platform& platform) {
+  if (platform.chartFile == INVALID_HANDLE_VALUE) return;
+  CloseHandle(platform.chartFile);
+  platform.chartFile = INVALID_HANDLE_VALUE;
 }
 
-char* Platform_AllocChartBlock(uint32_t size) {
+char* Platform_AllocChartBlock(Platform&, uint32_t size) {
   HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, SIZE_T(size));
   if (handle == nullptr) return nullptr;
   // Locked for as long as the chart holds it, so the address stays put.
@@ -58,7 +53,7 @@ char* Platform_AllocChartBlock(uint32_t size) {
   return block;
 }
 
-void Platform_FreeChartBlock(char* block) {
+void Platform_FreeChartBlock(Platform&, char* block) {
   if (block == nullptr) return;
   HGLOBAL handle = GlobalHandle(block);
   if (handle == nullptr) return;

@@ -17,15 +17,27 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;  // 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-HICON dialogIcon;      // loaded on the first showing, shared, never freed
-HCURSOR handCursor;    // likewise
-WNDPROC labelProcedure;  // the link label's own procedure
-int32_t linkHover;     // 1 while the mouse is over the link label
-int32_t pendingLevel;  // the level the radio buttons chose; LEVEL takes it on OK
+// Loaded on the first showing as shared resources of the module, never
+// freed: one for every dialog the process shows.
+HICON dialogIcon;
+HCURSOR handCursor;
+
+// One showing of the dialog, kept as the dialog's user data (DWLP_USER).
+struct ConfigDialog {
+  Settings* settings;
+  int32_t pendingLevel;    // the level the radio buttons chose; LEVEL takes it on OK
+  int32_t linkHover;       // 1 while the mouse is over the link label
+  WNDPROC labelProcedure;  // the link label's own procedure
+};
+
+ConfigDialog& DialogOf(HWND dialog) {
+  return *reinterpret_cast<ConfigDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 // The link label: a hand over it, red while the mouse is on it. Capturing
 // the mouse lets it see the move that leaves it.
 LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+  ConfigDialog& state = DialogOf(GetParent(label));
   RECT client;
   GetClientRect(label, &client);
   if (message == WM_SETCURSOR) {
@@ -34,61 +46,65 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
   }
   if (message == WM_MOUSEMOVE) {
     POINT point = {short(LOWORD(lParam)), short(HIWORD(lParam))};
-    linkHover = PtInRect(&client, point) ? 1 : 0;
+    state.linkHover = PtInRect(&client, point) ? 1 : 0;
     bool captured = GetCapture() == label;
-    if (linkHover && !captured) {
+    if (state.linkHover && !captured) {
       InvalidateRect(label, nullptr, FALSE);
       SetCapture(label);
-    } else if (!linkHover && captured) {
+    } else if (!state.linkHover && captured) {
       InvalidateRect(label, nullptr, FALSE);
       ReleaseCapture();
     }
     return 0;
   }
-  if (labelProcedure != nullptr) return CallWindowProcA(labelProcedure, label, message, wParam, lParam);
+  if (state.labelProcedure != nullptr)
+    return CallWindowProcA(state.labelProcedure, label, message, wParam, lParam);
   return DefWindowProcA(label, message, wParam, lParam);
 }
 
-INT_PTR ColourStatic(HDC dc, HWND control) {
+INT_PTR ColourStatic(const ConfigDialog& state, HDC dc, HWND control) {
   int id = GetDlgCtrlID(control);
   if (id != kTitleText && id != kHomePageLink) return 0;
-  SetTextColor(dc, id == kHomePageLink && linkHover == 0 ? kBlue : kRed);
+  SetTextColor(dc, id == kHomePageLink && state.linkHover == 0 ? kBlue : kRed);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
 }
 
-void InitDialog(HWND dialog) {
+void InitDialog(HWND dialog, ConfigDialog& state) {
+  SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
+  Settings& settings = *state.settings;
   HWND label = GetDlgItem(dialog, kHomePageLink);
-  labelProcedure = reinterpret_cast<WNDPROC>(
+  state.labelProcedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc)));
   if (dialogIcon != nullptr)
     SendDlgItemMessageA(dialog, kLogoIcon, STM_SETICON, reinterpret_cast<WPARAM>(dialogIcon), 0);
   // A LEVEL outside 0..2 checks none of the three.
-  CheckRadioButton(dialog, kStandardButton, kExpertButton, kStandardButton + LEVEL);
-  CheckDlgButton(dialog, kShowFlameBox, SHOW_FLAME.load() != 0 ? BST_CHECKED : BST_UNCHECKED);
-  pendingLevel = LEVEL;
+  CheckRadioButton(dialog, kStandardButton, kExpertButton, kStandardButton + settings.level);
+  CheckDlgButton(dialog, kShowFlameBox, settings.showFlame.load() != 0 ? BST_CHECKED : BST_UNCHECKED);
+  state.pendingLevel = settings.level;
 }
 
 // WM_COMMAND by control id; false for ids the dialog does not handle.
-bool Command(HWND dialog, int id) {
+bool Command(HWND dialog, ConfigDialog& state, int id) {
+  Settings& settings = *state.settings;
   switch (id) {
     case IDOK:
-      LEVEL = pendingLevel;
+      settings.level = state.pendingLevel;
       EndDialog(dialog, 1);
       return true;
     case IDCANCEL:  // SHOW_FLAME and MSD_PATH keep what the user already changed
       EndDialog(dialog, 0);
       return true;
     case kSelectFolderButton:
-      ChooseChartFolder(dialog, MSD_PATH);
+      ChooseChartFolder(dialog, settings.msdPath);
       return true;
     case kStandardButton:
     case kAdvancedButton:
     case kExpertButton:
-      pendingLevel = id - kStandardButton;
+      state.pendingLevel = id - kStandardButton;
       return true;
     case kShowFlameBox:  // the flame thread and the frame pass see it at once
-      SHOW_FLAME.store(SHOW_FLAME.load() == 0 ? 1 : 0);
+      settings.showFlame.store(settings.showFlame.load() == 0 ? 1 : 0);
       return true;
     case kHomePageLink:
       ShellExecuteA(nullptr, nullptr, STOMPARA_HOME_PAGE_URL, nullptr, nullptr, SW_SHOWNORMAL);
@@ -101,32 +117,37 @@ bool Command(HWND dialog, int id) {
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      InitDialog(dialog);
+      InitDialog(dialog, *reinterpret_cast<ConfigDialog*>(lParam));
       return 1;
     case WM_COMMAND:
-      return Command(dialog, LOWORD(wParam)) ? 1 : 0;
+      return Command(dialog, DialogOf(dialog), LOWORD(wParam)) ? 1 : 0;
     case WM_CTLCOLORSTATIC:
-      return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      if (GetWindowLongPtrA(dialog, DWLP_USER) == 0) return 0;  // before WM_INITDIALOG
+      return ColourStatic(DialogOf(dialog), reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     default:
       return 0;
   }
 }
 
-int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM) {
+// `data` is the folder the browser opens at: the chart folder as it is.
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
   if (message != BFFM_INITIALIZED) return 0;
   SendMessageA(browser, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Select MSD Directory"));
-  if (MSD_PATH[0] != '\0') SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(MSD_PATH));
+  const char* folder = reinterpret_cast<const char*>(data);
+  if (folder[0] != '\0') SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder));
   return 0;
 }
 
 }  // namespace
 
-INT_PTR ShowConfigDialog(HINSTANCE instance, HWND owner) {
+INT_PTR ShowConfigDialog(Settings& settings, HINSTANCE instance, HWND owner) {
   if (dialogIcon == nullptr)
     dialogIcon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON, 0, 0, LR_SHARED));
   if (handCursor == nullptr) handCursor = LoadCursorA(instance, MAKEINTRESOURCEA(kHandCursorId));
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), owner, ConfigDialogProc, 0);
+  ConfigDialog state = {&settings, settings.level, 0, nullptr};
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(kConfigDialogId), owner, ConfigDialogProc,
+                         reinterpret_cast<LPARAM>(&state));
 }
 
 int ChooseChartFolder(HWND owner, char* path) {
@@ -143,6 +164,7 @@ int ChooseChartFolder(HWND owner, char* path) {
   browse.lpszTitle = "";
   browse.ulFlags = kBrowseFlags;
   browse.lpfn = BrowseCallback;
+  browse.lParam = reinterpret_cast<LPARAM>(path);
   LPITEMIDLIST item = SHBrowseForFolderA(&browse);
   if (item == nullptr) {
     allocator->Release();
@@ -152,7 +174,7 @@ int ChooseChartFolder(HWND owner, char* path) {
   allocator->Free(item);
   allocator->Release();
   if (!converted) return 0;
-  static_assert(MAX_PATH <= kPathSize, "a chosen path fits MSD_PATH");
+  static_assert(MAX_PATH <= kPathSize, "a chosen path fits the chart folder");
   std::memcpy(path, chosen, sizeof chosen);
   return 1;
 }

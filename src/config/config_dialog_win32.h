@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/settings.h"
+
 // Control ids of dialog 104.
 enum ConfigControl : int {
   kConfigDialogId = 104,
@@ -16,14 +18,14 @@ enum ConfigControl : int {
   kHomePageLink = 1015,
 };
 
-// Runs the dialog modally from `instance`, owned by `owner`, on the calling
-// thread. The flame checkbox changes SHOW_FLAME and a confirmed folder
-// MSD_PATH at once; OK commits the chosen level to LEVEL. Returns 1 after
+// Runs the dialog on `settings` modally from `instance`, owned by `owner`, on
+// the calling thread. The flame checkbox changes SHOW_FLAME and a confirmed
+// folder MSD_PATH at once; OK commits the chosen level to LEVEL. Returns 1 after
 // OK, 0 after Cancel (Escape or the close box), -1 when it cannot be shown.
-INT_PTR ShowConfigDialog(HINSTANCE instance, HWND owner);
+INT_PTR ShowConfigDialog(Settings& settings, HINSTANCE instance, HWND owner);
 
 // Lets the user pick the chart folder with the shell's folder browser, owned
-// by `owner`, into `path` (kPathSize bytes). Returns 1 when a folder was
+// by `owner` and opening at `path`, into `path` (kPathSize bytes). Returns 1 when a folder was
 // stored, 2 when the user cancelled, 0 when the browser could not be shown
 // or the chosen item has no file-system path; `path` is then unchanged.
 int ChooseChartFolder(HWND owner, char* path);

@@ -6,9 +6,6 @@
 
 #include "flame/flame_shared.h"
 
-uint32_t flameGenerator = 945066897u;
-int32_t flameHeat = 223;
-
 namespace {
 
 // The flame generator's step, and the same step taken twice and three
@@ -29,7 +26,7 @@ constexpr uint32_t kRandomSeed = 1u;
 constexpr uint32_t kRandomMul = 214013u;
 constexpr uint32_t kRandomAdd = 2531011u;
 
-constexpr int32_t kHeatHeadroom = 16;  // heat limit = flameHeat + 16
+constexpr int32_t kHeatHeadroom = 16;  // heat limit = heat + 16
 constexpr int32_t kDecayKinds = 6;     // a rising pixel cools by 0..5
 constexpr int kSparkWidth = 5;
 constexpr int32_t kSparkOdds = 15;     // one tick in 15 lights a spark
@@ -73,9 +70,9 @@ void RiseRow(const uint8_t* below, uint8_t* row, bool descending, uint32_t& gene
   generator = state;
 }
 
-void LightSpark(uint8_t* seed) {
-  if (DrawFlameRandom() % kSparkOdds != 0) return;
-  const int32_t start = DrawFlameRandom() % kSparkStarts;
+void LightSpark(FlameState& flame, uint8_t* seed) {
+  if (DrawFlameRandom(flame) % kSparkOdds != 0) return;
+  const int32_t start = DrawFlameRandom(flame) % kSparkStarts;
   std::memset(seed + start, kFlameSpark, kSparkWidth);
 }
 
@@ -83,14 +80,14 @@ void LightSpark(uint8_t* seed) {
 // below it flicker. The heat reaches 244, which puts the limit at 260, above
 // what a byte holds: a cell (at most 255) is then always below the limit
 // and draws, and what it stores is capped at 255 rather than wrapping.
-void HoldUnderLimit(uint8_t* seed, int32_t limit) {
+void HoldUnderLimit(FlameState& flame, uint8_t* seed, int32_t limit) {
   for (int x = 0; x < kFlameWidth - 1; ++x) {
     int32_t cell = seed[x];
     if (cell >= limit) {
       seed[x] = ToByte(limit);
       continue;
     }
-    int32_t v = cell + DrawFlameRandom() % kFlickerSpan - kFlickerDrop;
+    int32_t v = cell + DrawFlameRandom(flame) % kFlickerSpan - kFlickerDrop;
     if (v > limit) v = limit;
     else if (v < kFlameCold) v = kFlameCold;
     seed[x] = ToByte(v);
@@ -107,8 +104,6 @@ void SmoothSeed(uint8_t* seed) {
 
 }  // namespace
 
-uint32_t flameRandomState = kRandomSeed;
-
 void FillFlamePalette(uint8_t* palette) {
   // Red, green and blue climb the same slope one after the other, 64
   // entries apart, so the fire runs black - red - yellow - white.
@@ -121,11 +116,11 @@ void FillFlamePalette(uint8_t* palette) {
   }
 }
 
-void ResetFlameRandom() { flameRandomState = kRandomSeed; }
+void ResetFlameRandom(FlameState& flame) { flame.random = kRandomSeed; }
 
-int32_t DrawFlameRandom() {
-  flameRandomState = flameRandomState * kRandomMul + kRandomAdd;
-  return int32_t((flameRandomState >> 16) & 0x7FFFu);
+int32_t DrawFlameRandom(FlameState& flame) {
+  flame.random = flame.random * kRandomMul + kRandomAdd;
+  return int32_t((flame.random >> 16) & 0x7FFFu);
 }
 
 void ClearFlame(uint8_t* image, uint8_t* seed) {
@@ -135,8 +130,8 @@ void ClearFlame(uint8_t* image, uint8_t* seed) {
   std::memset(seed, kFlameCold, kFlameWidth);
 }
 
-void StepFlame(uint8_t* image, uint8_t* seed) {
-  const int32_t limit = flameHeat + kHeatHeadroom;
+void StepFlame(FlameState& flame, uint8_t* image, uint8_t* seed) {
+  const int32_t limit = flame.heat + kHeatHeadroom;
 
   // The edge cells are fed cold so the fire never burns against the frame.
   seed[0] = kFlameCold;
@@ -147,13 +142,13 @@ void StepFlame(uint8_t* image, uint8_t* seed) {
   // Top down, so each row rises from last tick's row below it (row 1 from
   // the seed just fed).
   for (int r = kFlameRiseRows; r >= 1; --r) {
-    const bool descending = (DrawFlameRandom() & 1) != 0;
+    const bool descending = (DrawFlameRandom(flame) & 1) != 0;
     RiseRow(image + (r - 1) * kFlameRowBytes, image + r * kFlameRowBytes, descending,
-            flameGenerator);
+            flame.generator);
   }
 
-  LightSpark(seed);
-  HoldUnderLimit(seed, limit);
+  LightSpark(flame, seed);
+  HoldUnderLimit(flame, seed, limit);
   SmoothSeed(seed);
 }
 

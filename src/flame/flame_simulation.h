@@ -11,10 +11,9 @@
 // flame burns from: each tick copies it into the bottom row and lets it
 // flicker towards the heat limit.
 //
-// Plain computation on caller-owned buffers plus the module-level flame
-// state below. Except for FillFlamePalette and NextFlameHeat, which keep no
-// state and may be called from any thread, everything here belongs to the
-// flame thread.
+// Plain computation on caller-owned buffers and the flame's state below.
+// Except for FillFlamePalette and NextFlameHeat, which keep no state and may
+// be called from any thread, everything here belongs to the flame thread.
 #pragma once
 
 #include <cstdint>
@@ -35,20 +34,21 @@ constexpr int kFlamePaletteEntries = 256;
 constexpr int kFlamePaletteFirst = 16;   // entries 16..239 are the fire's colours
 constexpr int kFlamePaletteLast = 239;
 
-// The flame generator: a 32-bit LCG the rise consumes three values per
-// pixel from. 945066897 at load and never reseeded, so it runs on across
-// flame threads. Written and read only by StepFlame (and tests).
-extern uint32_t flameGenerator;
-
-// The flame's heat; the seed row is held at or below flameHeat + 16. 223 at
-// load. The flame thread walks it with NextFlameHeat and StepFlame reads it;
-// no other thread touches it.
-extern int32_t flameHeat;
-
-// State of the flame's 15-bit random source (the scan directions, sparks
-// and flicker draw from it). ResetFlameRandom puts it back to its start;
-// tests may set it to steer the draws. Flame thread only.
-extern uint32_t flameRandomState;
+// The fire's own state, kept for the module's life (the plug-in's) and
+// touched only by the flame thread while it runs.
+struct FlameState {
+  // The flame generator: a 32-bit LCG the rise consumes three values per
+  // pixel from. 945066897 at load and never reseeded, so it runs on across
+  // flame threads. Written and read only by StepFlame (and tests).
+  uint32_t generator = 945066897u;
+  // The flame's heat; the seed row is held at or below heat + 16. 223 at
+  // load. The flame thread walks it with NextFlameHeat and StepFlame reads it.
+  int32_t heat = 223;
+  // State of the 15-bit random source (the scan directions, sparks and
+  // flicker draw from it). ResetFlameRandom puts it back to its start;
+  // tests may set it to steer the draws.
+  uint32_t random = 1u;
+};
 
 // Fills entries 16..239 of `palette`, 256 entries of 4 bytes each (blue,
 // green, red, reserved -- the layout of a Windows RGBQUAD), with the fire's
@@ -59,10 +59,10 @@ void FillFlamePalette(uint8_t* palette);
 
 // Puts the random source back to its start; the flame thread calls this
 // when it starts, so every flame thread draws the same sequence.
-void ResetFlameRandom();
+void ResetFlameRandom(FlameState& flame);
 
 // The random source's next value, 0..32767. Flame thread only.
-int32_t DrawFlameRandom();
+int32_t DrawFlameRandom(FlameState& flame);
 
 // Makes a fresh flame as creation does: columns 0..kFlameWidth-1 of every
 // row of `image` (kFlameBytes bytes) and all kFlameWidth bytes of `seed`
@@ -71,13 +71,13 @@ void ClearFlame(uint8_t* image, uint8_t* seed);
 
 // Advances the flame by one tick: feeds the seed row into the bottom row,
 // lets memory rows 1..100 rise from the row below, may light a spark in the
-// seed row, then holds the seed under the heat limit (flameHeat + 16, read
+// seed row, then holds the seed under the heat limit (flame.heat + 16, read
 // once), flickers and smooths it. `image` holds kFlameBytes bytes, `seed`
 // kFlameWidth bytes. Rows 101..309 and the padding bytes are never written;
 // given a flame whose shown bytes and seed start at kFlameCold or above (as
 // ClearFlame leaves them), every shown byte of rows 0..100 stays so. Advances
-// flameGenerator and draws from the random source. Flame thread only.
-void StepFlame(uint8_t* image, uint8_t* seed);
+// the flame generator and draws from the random source. Flame thread only.
+void StepFlame(FlameState& flame, uint8_t* image, uint8_t* seed);
 
 // Writes the mask of `image` into `mask`, both kFlameBytes bytes, padding
 // bytes included: kMaskFlame where the image byte is above kMaskThreshold,

@@ -4,19 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "base/settings.h"
 #include "flame/flame_simulation.h"
 #include "flame/flame_tick.h"
 #include "gfx/draw.h"
 
-SpriteSurface flameImage;
-SpriteSurface flameMask;
-
 namespace {
 
 constexpr int kBandTop = 185;  // the flame band: window rows 185..309
-uint8_t flamePalette[kFlamePaletteEntries][4];  // blue, green, red, reserved
-
 struct FlameBitmapInfo {
   BITMAPINFOHEADER header;
   RGBQUAD colours[256];
@@ -35,7 +29,8 @@ uint8_t* MakeFlameSurface(SpriteSurface& surface, HDC windowDC, const BITMAPINFO
 
 }  // namespace
 
-void MakeFlameSurfaces(HWND window) {
+void MakeFlameSurfaces(FlameSurfaces& surfaces, FlameBuffers& buffers, HWND window) {
+  uint8_t flamePalette[kFlamePaletteEntries][4] = {};  // blue, green, red, reserved
   FillFlamePalette(&flamePalette[0][0]);
   uint8_t* seed = new (std::nothrow) uint8_t[kFlameWidth];
 
@@ -47,8 +42,8 @@ void MakeFlameSurfaces(HWND window) {
                     kFlameBytes, 0, 0, 0, 0};
     std::memcpy(info->colours, flamePalette, sizeof flamePalette);
     const BITMAPINFO* header = reinterpret_cast<const BITMAPINFO*>(info);
-    image = MakeFlameSurface(flameImage, windowDC, header);
-    mask = MakeFlameSurface(flameMask, windowDC, header);
+    image = MakeFlameSurface(surfaces.image, windowDC, header);
+    mask = MakeFlameSurface(surfaces.mask, windowDC, header);
     delete info;
   }
   ReleaseDC(window, windowDC);
@@ -61,19 +56,21 @@ void MakeFlameSurfaces(HWND window) {
     // Until the first tick computes it, the mask lets the background show.
     std::memset(mask, kMaskBackground, kFlameBytes);
   }
-  flameBuffers = {image, mask, seed};
+  buffers = {image, mask, seed};
 }
 
-void ReleaseFlameSurfaces() {
-  delete[] flameBuffers.seed;
-  flameBuffers = {};
-  freeSpriteSurface(flameImage);
-  freeSpriteSurface(flameMask);
+void ReleaseFlameSurfaces(FlameSurfaces& surfaces, FlameBuffers& buffers) {
+  delete[] buffers.seed;
+  buffers = {};
+  freeSpriteSurface(surfaces.image);
+  freeSpriteSurface(surfaces.mask);
 }
 
-void DrawFlameOverlay() {
-  if (SHOW_FLAME.load(std::memory_order_relaxed) == 0 || flameBuffers.image == nullptr) return;
+void DrawFlameOverlay(const FlameSurfaces& surfaces, const FlameBuffers& buffers,
+                      const std::atomic<int32_t>& showFlame, Canvas& canvas) {
+  if (showFlame.load(std::memory_order_relaxed) == 0 || buffers.image == nullptr) return;
   int height = kFieldHeight - kBandTop;
-  BitBlt(backBuffer.memoryDC, 0, kBandTop, kFieldWidth, height, flameMask.memoryDC, 0, kBandTop, SRCAND);
-  BitBlt(backBuffer.memoryDC, 0, kBandTop, kFieldWidth, height, flameImage.memoryDC, 0, kBandTop, SRCPAINT);
+  HDC target = canvas.backBuffer.memoryDC;
+  BitBlt(target, 0, kBandTop, kFieldWidth, height, surfaces.mask.memoryDC, 0, kBandTop, SRCAND);
+  BitBlt(target, 0, kBandTop, kFieldWidth, height, surfaces.image.memoryDC, 0, kBandTop, SRCPAINT);
 }

@@ -9,17 +9,16 @@
 namespace {
 
 constexpr DWORD kTickMs = 20;
-HANDLE flameThread;
-
 int32_t AskHost(void* host, int32_t request) {
   return int32_t(SendHostRequest(static_cast<HWND>(host), HostRequest(request)));
 }
 
-DWORD WINAPI RunFlameThread(LPVOID hostWindow) {
-  ResetFlameRandom();  // every flame thread draws the same sequence
+DWORD WINAPI RunFlameThread(LPVOID parameter) {
+  const FlameThread& thread = *static_cast<const FlameThread*>(parameter);
+  ResetFlameRandom(*thread.work.fire);  // every flame thread draws the same sequence
   int32_t tickCounter = 0;
-  while (flameStop.load(std::memory_order_relaxed) == 0) {
-    FlameTick(tickCounter, AskHost, hostWindow);
+  while (thread.work.shared->stop.load(std::memory_order_relaxed) == 0) {
+    FlameTick(thread.work, tickCounter, AskHost, thread.hostWindow);
     Sleep(kTickMs);
   }
   return 1;
@@ -27,13 +26,16 @@ DWORD WINAPI RunFlameThread(LPVOID hostWindow) {
 
 }  // namespace
 
-void StartFlameThread(HWND hostWindow) {
-  flameStop.store(0, std::memory_order_relaxed);
-  flameThread = CreateThread(nullptr, 0, RunFlameThread, hostWindow, 0, nullptr);
+void StartFlameThread(FlameThread& thread, const FlameWork& work, HWND hostWindow) {
+  thread.work = work;
+  thread.hostWindow = hostWindow;
+  work.shared->stop.store(0, std::memory_order_relaxed);
+  thread.handle = CreateThread(nullptr, 0, RunFlameThread, &thread, 0, nullptr);
 }
 
-void StopFlameThread() {
-  flameStop.store(1, std::memory_order_relaxed);
+void StopFlameThread(FlameThread& thread) {
+  if (thread.work.shared != nullptr) thread.work.shared->stop.store(1, std::memory_order_relaxed);
+  HANDLE& flameThread = thread.handle;
   if (flameThread == nullptr) return;
   for (;;) {
     DWORD woke = MsgWaitForMultipleObjects(1, &flameThread, FALSE, INFINITE, QS_SENDMESSAGE);

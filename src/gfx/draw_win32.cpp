@@ -11,20 +11,22 @@ constexpr COLORREF kBannerColour = RGB(255, 128, 128);
 
 }  // namespace
 
-void Draw_MaskedCell(Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
-  const SpriteSurface& colours = sheet == Sheet::Arrows ? arrowSheet : targetSheet;
-  BitBlt(backBuffer.memoryDC, x, y, kCell, kCell, maskSheet.memoryDC, sourceX, 0, SRCAND);
-  BitBlt(backBuffer.memoryDC, x, y, kCell, kCell, colours.memoryDC, sourceX, sourceY, SRCPAINT);
+void Draw_MaskedCell(Canvas& canvas, Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
+  const SpriteSurface& colours = sheet == Sheet::Arrows ? canvas.arrowSheet : canvas.targetSheet;
+  HDC target = canvas.backBuffer.memoryDC;
+  BitBlt(target, x, y, kCell, kCell, canvas.maskSheet.memoryDC, sourceX, 0, SRCAND);
+  BitBlt(target, x, y, kCell, kCell, colours.memoryDC, sourceX, sourceY, SRCPAINT);
 }
 
-void Draw_LitTarget(int32_t sourceX, int32_t x, int32_t y, int32_t size) {
-  StretchBlt(backBuffer.memoryDC, x, y, size, size, targetSheet.memoryDC, sourceX, kCell, kCell,
+void Draw_LitTarget(Canvas& canvas, int32_t sourceX, int32_t x, int32_t y, int32_t size) {
+  StretchBlt(canvas.backBuffer.memoryDC, x, y, size, size, canvas.targetSheet.memoryDC, sourceX, kCell, kCell,
              kCell, SRCPAINT);
 }
 
-void Draw_BannerText(int32_t x, int32_t y, const char* text, int32_t length) {
-  COLORREF previous = SetTextColor(backBuffer.memoryDC, kBannerColour);
-  SetTextAlign(backBuffer.memoryDC, TA_CENTER | TA_TOP);
-  TextOutA(backBuffer.memoryDC, x, y, text, length);
-  SetTextColor(backBuffer.memoryDC, previous);
+void Draw_BannerText(Canvas& canvas, int32_t x, int32_t y, const char* text, int32_t length) {
+  HDC target = canvas.backBuffer.memoryDC;
+  COLORREF previous = SetTextColor(target, kBannerColour);
+  SetTextAlign(target, TA_CENTER | TA_TOP);
+  TextOutA(target, x, y, text, length);
+  SetTextColor(target, previous);
 }

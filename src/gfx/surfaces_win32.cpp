@@ -5,19 +5,6 @@
 #include "base/module_win32.h"
 #include "gfx/draw.h"
 
-SpriteSurface backBuffer;
-SpriteSurface backgroundPicture;
-SpriteSurface targetSheet;
-SpriteSurface arrowSheet;
-SpriteSurface maskSheet;
-
-namespace {
-
-HFONT bannerFont;
-HGDIOBJ displacedFont;
-
-}  // namespace
-
 int makeSpriteSurface(SpriteSurface& surface, int resourceId) {
   surface.memoryDC = CreateCompatibleDC(nullptr);
   surface.bitmap = LoadBitmapA(moduleInstance, MAKEINTRESOURCEA(resourceId & 0xFFFF));
@@ -34,7 +21,8 @@ int freeSpriteSurface(SpriteSurface& surface) {
   return 1;
 }
 
-void MakeBackBuffer(HWND window) {
+void MakeBackBuffer(Canvas& canvas, HWND window) {
+  SpriteSurface& backBuffer = canvas.backBuffer;
   backBuffer.memoryDC = CreateCompatibleDC(nullptr);
   HDC windowDC = GetDC(window);
   backBuffer.bitmap = CreateCompatibleBitmap(windowDC, kFieldWidth, kFieldHeight);
@@ -48,19 +36,19 @@ void ShrinkSheet(SpriteSurface& sheet, int width, int height) {
              sheet.memoryDC, 0, 0, width, height, SRCCOPY);
 }
 
-void MakeSpriteSheets() {
+void MakeSpriteSheets(Canvas& canvas) {
   WriteLogLine("Creating GDI stuffs...");
-  bool made = makeSpriteSurface(backgroundPicture, kBackgroundId) &&
-              makeSpriteSurface(targetSheet, kTargetSheetId) &&
-              makeSpriteSurface(arrowSheet, kArrowSheetId) &&
-              makeSpriteSurface(maskSheet, kMaskSheetId);
+  bool made = makeSpriteSurface(canvas.backgroundPicture, kBackgroundId) &&
+              makeSpriteSurface(canvas.targetSheet, kTargetSheetId) &&
+              makeSpriteSurface(canvas.arrowSheet, kArrowSheetId) &&
+              makeSpriteSurface(canvas.maskSheet, kMaskSheetId);
   WriteLogLine(made ? "......success." : "......fail.");
-  ShrinkSheet(targetSheet, 256, 128);
-  ShrinkSheet(arrowSheet, 256, 768);
-  ShrinkSheet(maskSheet, 256, 64);
+  ShrinkSheet(canvas.targetSheet, 256, 128);
+  ShrinkSheet(canvas.arrowSheet, 256, 768);
+  ShrinkSheet(canvas.maskSheet, 256, 64);
 }
 
-void MakeBannerFont() {
+void MakeBannerFont(Canvas& canvas) {
   LOGFONTA font = {};
   font.lfHeight = 30;
   font.lfCharSet = ANSI_CHARSET;
@@ -69,25 +57,26 @@ void MakeBannerFont() {
   font.lfQuality = PROOF_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   lstrcpynA(font.lfFaceName, "impact", LF_FACESIZE);
-  bannerFont = CreateFontIndirectA(&font);
-  displacedFont = SelectObject(backBuffer.memoryDC, bannerFont);
-  SetBkMode(backBuffer.memoryDC, TRANSPARENT);
+  canvas.bannerFont = CreateFontIndirectA(&font);
+  canvas.displacedFont = SelectObject(canvas.backBuffer.memoryDC, canvas.bannerFont);
+  SetBkMode(canvas.backBuffer.memoryDC, TRANSPARENT);
   WriteLogLine("Font Selected.");
 }
 
-void FreeBannerFont() {
-  if (backBuffer.memoryDC && displacedFont) SelectObject(backBuffer.memoryDC, displacedFont);
-  if (bannerFont) DeleteObject(bannerFont);
-  bannerFont = nullptr;
-  displacedFont = nullptr;
+void FreeBannerFont(Canvas& canvas) {
+  if (canvas.backBuffer.memoryDC && canvas.displacedFont)
+    SelectObject(canvas.backBuffer.memoryDC, canvas.displacedFont);
+  if (canvas.bannerFont) DeleteObject(canvas.bannerFont);
+  canvas.bannerFont = nullptr;
+  canvas.displacedFont = nullptr;
 }
 
-void FreeSurfaces() {
-  freeSpriteSurface(backBuffer);
+void FreeSurfaces(Canvas& canvas) {
+  freeSpriteSurface(canvas.backBuffer);
   WriteLogLine("Double buffer deleted.");
-  freeSpriteSurface(backgroundPicture);
-  freeSpriteSurface(maskSheet);
-  freeSpriteSurface(arrowSheet);
-  freeSpriteSurface(targetSheet);
+  freeSpriteSurface(canvas.backgroundPicture);
+  freeSpriteSurface(canvas.maskSheet);
+  freeSpriteSurface(canvas.arrowSheet);
+  freeSpriteSurface(canvas.targetSheet);
   WriteLogLine("GDI stuffs deleted.");
 }

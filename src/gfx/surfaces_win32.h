@@ -22,15 +22,21 @@ enum SpriteResource : int {
   kBackgroundId = 109,
 };
 
-// The 288 x 310 surface every frame is composed in.
-extern SpriteSurface backBuffer;
-// Background picture (288 x 310) and the three sheets, shrunk at Init to
-// 32 x 32 cells: column = lane, arrow rows 0..11, target rows 0 normal and
-// 1 lit, one mask row.
-extern SpriteSurface backgroundPicture;
-extern SpriteSurface targetSheet;
-extern SpriteSurface arrowSheet;
-extern SpriteSurface maskSheet;
+// What the field is drawn on (gfx/draw.h): one record of the plug-in's.
+struct Canvas {
+  // The 288 x 310 surface every frame is composed in.
+  SpriteSurface backBuffer = {};
+  // Background picture (288 x 310) and the three sheets, shrunk at Init to
+  // 32 x 32 cells: column = lane, arrow rows 0..11, target rows 0 normal and
+  // 1 lit, one mask row.
+  SpriteSurface backgroundPicture = {};
+  SpriteSurface targetSheet = {};
+  SpriteSurface arrowSheet = {};
+  SpriteSurface maskSheet = {};
+  // The banner font, and the font it displaced in the back buffer.
+  HFONT bannerFont = nullptr;
+  HGDIOBJ displacedFont = nullptr;
+};
 
 // Makes a memory DC compatible with the screen, loads bitmap `resourceId`
 // from the module's instance and selects it, keeping the displaced bitmap.
@@ -42,20 +48,20 @@ int freeSpriteSurface(SpriteSurface& surface);
 
 // Init: the back buffer, a 288 x 310 bitmap compatible with the game
 // window's device context. Logs "Double buffer created.".
-void MakeBackBuffer(HWND window);
+void MakeBackBuffer(Canvas& canvas, HWND window);
 // Init: the background and the three sheets, in the order 109, 102, 101,
 // 103, stopping at the first failure; logs the outcome. Then shrinks the
 // three sheets to half size in place.
-void MakeSpriteSheets();
+void MakeSpriteSheets(Canvas& canvas);
 // Init: the banner font, selected into the back buffer with a transparent
 // background. Logs "Font Selected.".
-void MakeBannerFont();
+void MakeBannerFont(Canvas& canvas);
 
 // Quit: puts the displaced font back and deletes the banner font.
-void FreeBannerFont();
+void FreeBannerFont(Canvas& canvas);
 // Quit: frees the back buffer (logs "Double buffer deleted."), then the
 // background, mask, arrow and target surfaces (logs "GDI stuffs deleted.").
-void FreeSurfaces();
+void FreeSurfaces(Canvas& canvas);
 
 // Halves a sheet in place with one StretchBlt in its own DC, the stretch
 // mode left at its default (each pixel the AND of its 2 x 2 source).

@@ -5,4 +5,5 @@
 // "MISS!" at -1, "GOOD!" at 1, "GREAT!!" and "N COMBO" from 2 on. Steers the
 // flame from it: a miss cools it (FlameMood 0), a hit warms it (1) unless
 // the chart has ended (3). Once per frame pass, on the Render thread.
-void DrawBanner();
+struct Game;
+void DrawBanner(Game& game);

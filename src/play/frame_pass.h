@@ -20,47 +20,31 @@ constexpr int32_t kCellSize = 32;
 // Edge of the lit target per step of the press animation (pressFrame 0..4).
 constexpr int32_t pressSizes[5] = {20, 24, 26, 28, 30};
 
-// Advanced on every new step the step clock reports (0 -> 1, else +1); the
-// field pass lights the target row while it is 2, and the frame pass then
-// sets it back to 0.
-extern int32_t beatPulse;
-// Number of completed frame passes, shown in the event log.
-extern int32_t frameCounter;
-// Time between the starts of the two latest Render calls, in ms.
-extern int32_t frameInterval;
-// 0..59: the arrows' colour row is colourPhase / 5, so each row lasts 5 frames.
-extern int32_t colourPhase;
-
-// File title of the song seen last (260 bytes), compared byte for byte with
-// the playing song's title every frame.
-extern char lastSeenTitle[260];
-// The same song's title from its wide-character name (UTF-8), "" when the
-// host gave none; a change of either title is a new song.
-extern char lastSeenWideTitle[kWideTitleSize];
+struct Game;
 
 // Init: forgets any song, so the next frame loads the playing song's chart:
 // empties the last-seen title, makes the chart absent and forgets a chart
 // being made when the last session quit.
-void ForgetSong();
+void ForgetSong(Game& game);
 
 // The middle of a frame pass, after the background copy: follows the
 // playing song (loading or making its chart when the title changes,
-// opening the configuration when it has none), takes the step due and
-// spawns its arrows, runs the field pass, the beat pulse, the colour phase
-// and the banner. While the chart is being made it takes no step and draws
-// the progress line. Returns 0 when the frame is complete, 1 when the host
-// named a song but no chart text is loaded (nothing drawn past the
-// background).
-int PlayFrame();
+// opening the configuration when it has none), takes the step due from the
+// game's step source and spawns its arrows, runs the field pass, the beat
+// pulse, the colour phase and the banner. While the chart is being made it
+// takes no step and draws the progress line. Returns 0 when the frame is
+// complete, 1 when the host named a song but the step source has nothing to
+// play from (nothing drawn past the background).
+int PlayFrame(Game& game);
 
-// What the frame pass does with what the step clock saw, in this order: a
+// What the frame pass does with what the step source saw, in this order: a
 // position below 1 ms clears combo and cools the flame (FlameMood 0); a
 // chart missing for LEVEL is told (ReportMissingChart); a new step advances
 // the beat pulse. The frame pass then spawns the new step's arrows, or at
 // the chart's end sets FlameMood to 3.
-void ActOnStepClock(const StepClockReport& report);
+void ActOnStepClock(Game& game, const StepClockReport& report);
 
 // The field pass over the four lanes: target row and press animation,
 // judge, retire, then every live arrow drawn (unless hit) and, with
 // `moveArrows`, risen by this frame's rise. Draws into the back buffer only.
-void DrawField(bool moveArrows);
+void DrawField(Game& game, bool moveArrows);

@@ -2,65 +2,61 @@
 #include "play/frame_pass_win32.h"
 
 #include "base/event_log.h"
-#include "flame/flame_surfaces_win32.h"
-#include "gfx/surfaces_win32.h"
 #include "play/frame_pass.h"
-
-int32_t framePassRunning = 0;
+#include "play/game.h"
 
 namespace {
 
-LONGLONG counterFrequency;  // counts a second; 0 when there is no counter
-LONGLONG lastCounterReading;
-
-void MeasureFrameInterval() {
+void MeasureFrameInterval(FrameCounters& frame, FrameClock& clock) {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
   // No counter (a frequency of 0) leaves the interval as it was.
-  if (frameCounter != 0 && counterFrequency != 0)
-    frameInterval = int32_t(((now.QuadPart - lastCounterReading) * 1000) / counterFrequency);
-  lastCounterReading = now.QuadPart;
+  if (frame.frameCounter != 0 && clock.counterFrequency != 0)
+    frame.frameInterval =
+        int32_t(((now.QuadPart - clock.lastCounterReading) * 1000) / clock.counterFrequency);
+  clock.lastCounterReading = now.QuadPart;
 }
 
-void PaintBackground() {
-  BOOL copied = BitBlt(backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight,
-                       backgroundPicture.memoryDC, 0, 0, SRCCOPY);
+void PaintBackground(Canvas& canvas) {
+  BOOL copied = BitBlt(canvas.backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight,
+                       canvas.backgroundPicture.memoryDC, 0, 0, SRCCOPY);
   WriteLogLine(copied ? "Back ground bitmap render OK." : "Back ground bitmap render failed.");
 }
 
-void Present(HWND gameWindow) {
+void Present(const Canvas& canvas, HWND gameWindow) {
   HDC windowDC = GetDC(gameWindow);
-  BitBlt(windowDC, 0, 0, kFieldWidth, kFieldHeight, backBuffer.memoryDC, 0, 0, SRCCOPY);
+  BitBlt(windowDC, 0, 0, kFieldWidth, kFieldHeight, canvas.backBuffer.memoryDC, 0, 0, SRCCOPY);
   ReleaseDC(gameWindow, windowDC);
 }
 
-int ComposeFrame(HWND gameWindow, HWND hostWindow) {
-  MeasureFrameInterval();
-  WriteLogLine("Start to render frame #%ld.", long(frameCounter));
-  if (GetActiveWindow() == hostWindow) SetActiveWindow(gameWindow);
-  PaintBackground();
-  if (PlayFrame() != 0) return 1;
-  DrawFlameOverlay();
-  Present(gameWindow);
-  ++frameCounter;
-  WriteLogLine("Frame #%ld rendered.", long(frameCounter - 1));
+int ComposeFrame(Game& game, FrameClock& clock, const FrameTargets& targets) {
+  FrameCounters& frame = game.frame;
+  MeasureFrameInterval(frame, clock);
+  WriteLogLine("Start to render frame #%ld.", long(frame.frameCounter));
+  if (GetActiveWindow() == targets.hostWindow) SetActiveWindow(targets.gameWindow);
+  PaintBackground(*targets.canvas);
+  if (PlayFrame(game) != 0) return 1;
+  DrawFlameOverlay(*targets.flame, game.flameBuffers, game.settings->showFlame, *targets.canvas);
+  Present(*targets.canvas, targets.gameWindow);
+  ++frame.frameCounter;
+  WriteLogLine("Frame #%ld rendered.", long(frame.frameCounter - 1));
   return 0;
 }
 
 }  // namespace
 
-void StartFrameClock() {
+void StartFrameClock(FrameClock& clock) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  counterFrequency = frequency.QuadPart;
+  clock.counterFrequency = frequency.QuadPart;
 }
 
-int RunFramePass(HWND gameWindow, HWND hostWindow) {
+int RunFramePass(Game& game, FrameClock& clock, const FrameTargets& targets) {
   // A box or the configuration dialog opened from inside the pass runs a
   // modal loop that may paint the game window; that paint must not start a
   // second pass (see the paint routine).
-  framePassRunning = 1;
-  int result = ComposeFrame(gameWindow, hostWindow);
-  framePassRunning = 0;
+  clock.framePassRunning = 1;
+  int result = ComposeFrame(game, clock, targets);
+  clock.framePassRunning = 0;
   return result;
 }

@@ -5,19 +5,39 @@
 
 #include <cstdint>
 
+#include "flame/flame_surfaces_win32.h"
+#include "gfx/surfaces_win32.h"
+
+struct Game;
+
+// How Render's frames are timed and whether one is running: one record of
+// the plug-in's. Visualisation thread.
+struct FrameClock {
+  LONGLONG counterFrequency = 0;  // counts a second; 0 when there is no counter
+  LONGLONG lastCounterReading = 0;
+  // 1 while a frame pass runs. A modal box or dialog that the pass opens
+  // paints the game window from inside it; such a paint only copies the
+  // back buffer. Written by RunFramePass; read by the game window's paint
+  // routine.
+  int32_t framePassRunning = 0;
+};
+
 // Init: reads the performance counter's frequency, by which frames are timed.
 // Visualisation thread.
-void StartFrameClock();
+void StartFrameClock(FrameClock& clock);
 
-// One frame pass into `gameWindow`, for the host whose main window is
-// `hostWindow`: measures the frame interval, takes the focus from the host's
-// window to the game's, paints the background, plays the frame (frame_pass.h),
-// lays the flame over it and presents the back buffer. Returns 0 to go on, 1
-// when a song plays that has no chart (nothing presented). On the thread
-// that owns the game window.
-int RunFramePass(HWND gameWindow, HWND hostWindow);
+// What one frame is drawn with besides the game: the back buffer and sheets,
+// the flame's surfaces, the game window and the host's main window.
+struct FrameTargets {
+  Canvas* canvas;
+  const FlameSurfaces* flame;
+  HWND gameWindow;
+  HWND hostWindow;
+};
 
-// 1 while a frame pass runs. A modal box or dialog that the pass opens paints
-// the game window from inside it; such a paint only copies the back buffer.
-// Written by RunFramePass; read by the game window's paint routine.
-extern int32_t framePassRunning;
+// One frame pass of `game` into the game window: measures the frame
+// interval, takes the focus from the host's window to the game's, paints
+// the background, plays the frame (frame_pass.h), lays the flame over it
+// and presents the back buffer. Returns 0 to go on, 1 when a song plays that
+// has no chart (nothing presented). On the thread that owns the game window.
+int RunFramePass(Game& game, FrameClock& clock, const FrameTargets& targets);

@@ -3,6 +3,7 @@
 
 #include "base/platform.h"
 #include "play/frame_pass.h"
+#include "play/game.h"
 #include "play/lanes.h"
 
 namespace {
@@ -18,19 +19,20 @@ int LaneOfKey(uintptr_t key) {
 
 }  // namespace
 
-void OnGameKey(uint32_t message, uintptr_t key, intptr_t keyData) {
+void OnGameKey(Game& game, uint32_t message, uintptr_t key, intptr_t keyData) {
   int lane = LaneOfKey(key);
   if (lane < 0) {  // not the game's: the host's own keyboard input
-    Platform_PassKeyOn(message, key, keyData);
+    Platform_PassKeyOn(*game.platform, message, key, keyData);
     return;
   }
-  if (Platform_AskHost(kHostIsPlaying) != 1) return;
+  if (Platform_AskHost(*game.platform, kHostIsPlaying) != 1) return;
   // A held key repeats with bit 30 set and a release always has it: only
   // the first key-down of a press counts, and not while the lane's press
   // animation still runs.
   bool fresh = message == kKeyDownMessage && (keyData & kWasDownBit) == 0;
-  if (!fresh || pressed[lane] != 0) return;
-  pressed[lane] = 1;
-  HitOldest(lane);
-  DrawField(false);
+  Field& field = game.field;
+  if (!fresh || field.pressed[lane] != 0) return;
+  field.pressed[lane] = 1;
+  HitOldest(field, lane);
+  DrawField(game, false);
 }

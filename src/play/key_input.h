@@ -14,4 +14,5 @@ constexpr uint32_t gameKeys[4] = {0x25, 0x28, 0x26, 0x27};
 // judges at once. Game keys are never passed on, and do nothing while the
 // host does not play; every other key goes on to the host's main window
 // unchanged. Runs on the thread that owns the game window.
-void OnGameKey(uint32_t message, uintptr_t key, intptr_t keyData);
+struct Game;
+void OnGameKey(Game& game, uint32_t message, uintptr_t key, intptr_t keyData);

@@ -11,19 +11,22 @@
 
 #include <cstdint>
 
+struct Canvas;
+struct Game;
+
 // For a song the frame pass has just seen for the first time: stops any
 // chart being made, then loads the song's chart, or starts making it, or
 // reports it missing and opens the configuration. `wideTitle` is null when
 // the host gave no wide name.
-void ChartForNewSong(int32_t entry, const char* fileName, const char* title, const char* wideTitle);
+void ChartForNewSong(Game& game, int32_t entry, const char* fileName, const char* title, const char* wideTitle);
 
 // Once a frame: true while the playing song's chart is being made, with
 // `percent` how far. Loads the chart on the frame its file is ready, or
 // takes the missing-chart path when it could not be made; then false.
-bool MakingChart(int32_t& percent);
+bool MakingChart(Game& game, int32_t& percent);
 
 // For Init: no chart is being made (Quit has stopped any).
-void ForgetChartBeingMade();
+void ForgetChartBeingMade(Game& game);
 
 // The progress line the field shows while a chart is made.
-void DrawMakingLine(int32_t percent);
+void DrawMakingLine(Canvas& canvas, int32_t percent);

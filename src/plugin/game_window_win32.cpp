@@ -6,21 +6,26 @@
 #include "base/event_log.h"
 #include "base/host_request_win32.h"
 #include "base/settings.h"
+#include "play/game.h"
 #include "gfx/draw.h"
 #include "gfx/surfaces_win32.h"
 #include "play/frame_pass_win32.h"
 #include "play/key_input.h"
 #include "plugin/plugin_win32.h"
 
-HWND gameWindow;
-int32_t firstPaint = 1;
-
 namespace {
 
 constexpr char kClassName[] = "WinampStompara";
 
-void CopyBackBuffer(HDC target, int width, int height) {
-  BitBlt(target, 0, 0, width, height, backBuffer.memoryDC, 0, 0, SRCCOPY);
+// The window's extra bytes hold its plug-in, from its first message on.
+constexpr int kPluginSlot = 0;
+
+Plugin* PluginOfWindow(HWND window) {
+  return reinterpret_cast<Plugin*>(GetWindowLongPtrA(window, kPluginSlot));
+}
+
+void CopyBackBuffer(const Plugin& plugin, HDC target, int width, int height) {
+  BitBlt(target, 0, 0, width, height, plugin.canvas.backBuffer.memoryDC, 0, 0, SRCCOPY);
 }
 
 void Paint(HWND window) {
@@ -28,7 +33,8 @@ void Paint(HWND window) {
       reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
-  if (module == nullptr) {  // a paint before Init stored the record
+  Plugin* plugin = PluginOfWindow(window);
+  if (module == nullptr || plugin == nullptr) {  // a paint before Init stored the record
     EndPaint(window, &paint);
     return;
   }
@@ -37,16 +43,16 @@ void Paint(HWND window) {
   // Inside a pass (a chart's error box or the configuration it opened) a
   // nested pass would find no chart, end the game and close the box before
   // the user has read it.
-  if (framePassRunning != 0 || (!playing && firstPaint != 0)) {
-    CopyBackBuffer(dc, kFieldWidth, kFieldHeight);
+  if (plugin->frameClock.framePassRunning != 0 || (!playing && plugin->firstPaint != 0)) {
+    CopyBackBuffer(*plugin, dc, kFieldWidth, kFieldHeight);
   } else {
-    firstPaint = 0;
+    plugin->firstPaint = 0;
     WriteLogLine("Next render is called by painter.");
     result = Render(module);
     if (result == 0) {
       RECT client;
       GetClientRect(window, &client);
-      CopyBackBuffer(dc, client.right - client.left, client.bottom - client.top);
+      CopyBackBuffer(*plugin, dc, client.right - client.left, client.bottom - client.top);
     }
   }
   EndPaint(window, &paint);
@@ -55,13 +61,24 @@ void Paint(HWND window) {
 
 // Every record carries the window's real position, also one flagged as no
 // move (a window placed by the system comes to know its place that way).
-void TakeNewPosition(const WINDOWPOS* position) {
-  SCREEN_X = position->x;
-  SCREEN_Y = position->y;
+void TakeNewPosition(HWND window, const WINDOWPOS* position) {
+  Plugin* plugin = PluginOfWindow(window);
+  if (plugin == nullptr) return;
+  plugin->settings.screenX = position->x;
+  plugin->settings.screenY = position->y;
+}
+
+void TakeKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Plugin* plugin = PluginOfWindow(window);
+  if (plugin != nullptr) OnGameKey(plugin->game, message, uintptr_t(wParam), intptr_t(lParam));
 }
 
 LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_NCCREATE:
+      SetWindowLongPtrA(window, kPluginSlot,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_CREATE:
       return 0;
     case WM_DESTROY:
@@ -73,11 +90,11 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       Paint(window);
       return 0;
     case WM_WINDOWPOSCHANGED:
-      TakeNewPosition(reinterpret_cast<const WINDOWPOS*>(lParam));
+      TakeNewPosition(window, reinterpret_cast<const WINDOWPOS*>(lParam));
       return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
-      OnGameKey(message, uintptr_t(wParam), intptr_t(lParam));
+      TakeKey(window, message, wParam, lParam);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -110,34 +127,36 @@ BOOL CALLBACK FindWorkAreaTouched(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 // no monitor's work area (a monitor since unplugged, a hand-edited file).
 // A tool window has no taskbar button, so it would then be out of reach for
 // good: it opens in the middle of the work area of the player's monitor.
-POINT OpenPlace(HWND owner, DWORD style, DWORD exStyle) {
+POINT OpenPlace(const Settings& settings, HWND owner, DWORD style, DWORD exStyle) {
+  const int32_t savedX = settings.screenX, savedY = settings.screenY;
   RECT outer = {0, 0, kFieldWidth, kFieldHeight};
   AdjustWindowRectEx(&outer, style, FALSE, exStyle);
   int width = outer.right - outer.left, height = outer.bottom - outer.top;
-  std::pair<RECT, bool> search = {{SCREEN_X, SCREEN_Y, 0, 0}, false};
-  search.first.right = LONG(int64_t(SCREEN_X) + width > INT32_MAX ? INT32_MAX : SCREEN_X + width);
-  search.first.bottom = LONG(int64_t(SCREEN_Y) + height > INT32_MAX ? INT32_MAX : SCREEN_Y + height);
+  std::pair<RECT, bool> search = {{savedX, savedY, 0, 0}, false};
+  search.first.right = LONG(int64_t(savedX) + width > INT32_MAX ? INT32_MAX : savedX + width);
+  search.first.bottom = LONG(int64_t(savedY) + height > INT32_MAX ? INT32_MAX : savedY + height);
   EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaTouched, reinterpret_cast<LPARAM>(&search));
-  if (search.second) return {SCREEN_X, SCREEN_Y};
+  if (search.second) return {savedX, savedY};
   MONITORINFO info = {sizeof info};
   GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info);
   POINT place = {(info.rcWork.left + info.rcWork.right - width) / 2,
                  (info.rcWork.top + info.rcWork.bottom - height) / 2};
   WriteLogLine("Saved place (%ld, %ld) is off every screen: window opened at (%ld, %ld).",
-               long(SCREEN_X), long(SCREEN_Y), long(place.x), long(place.y));
+               long(savedX), long(savedY), long(place.x), long(place.y));
   return place;
 }
 
 }  // namespace
 
-winampVisModule* ModuleOfGameWindow() {
-  if (gameWindow == nullptr) return nullptr;
-  return reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(gameWindow, GWLP_USERDATA));
+winampVisModule* ModuleOfGameWindow(const Platform& platform) {
+  if (platform.window == nullptr) return nullptr;
+  return reinterpret_cast<winampVisModule*>(GetWindowLongPtrA(platform.window, GWLP_USERDATA));
 }
 
-int CreateGameWindow(winampVisModule* module) {
+int CreateGameWindow(Plugin& plugin, winampVisModule* module) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = GameWindowProc;
+  windowClass.cbWndExtra = sizeof(Plugin*);
   windowClass.hInstance = module->hDllInstance;
   windowClass.lpszClassName = kClassName;
   if (!RegisterClassA(&windowClass)) {
@@ -145,10 +164,11 @@ int CreateGameWindow(winampVisModule* module) {
     return 0;
   }
   constexpr DWORD kStyle = WS_VISIBLE | WS_SYSMENU, kExStyle = WS_EX_TOOLWINDOW;
-  POINT place = OpenPlace(module->hwndParent, kStyle, kExStyle);
+  POINT place = OpenPlace(plugin.settings, module->hwndParent, kStyle, kExStyle);
+  HWND& gameWindow = plugin.platform.window;
   gameWindow = CreateWindowExA(kExStyle, kClassName, module->description, kStyle, place.x, place.y,
                                kFieldWidth, kFieldHeight, module->hwndParent, nullptr,
-                               module->hDllInstance, nullptr);
+                               module->hDllInstance, &plugin);
   if (gameWindow == nullptr) {
     MessageBoxA(module->hwndParent, "Error creating window", "blah", MB_OK);
     WriteLogLine("Main frame created failed.");
@@ -162,7 +182,8 @@ int CreateGameWindow(winampVisModule* module) {
   return 1;
 }
 
-void DestroyGameWindow(const winampVisModule* module) {
+void DestroyGameWindow(Plugin& plugin, const winampVisModule* module) {
+  HWND& gameWindow = plugin.platform.window;
   if (gameWindow != nullptr && IsWindow(gameWindow)) DestroyWindow(gameWindow);
   gameWindow = nullptr;
   UnregisterClassA(kClassName, module->hDllInstance);

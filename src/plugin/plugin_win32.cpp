@@ -21,13 +21,17 @@ namespace {
 
 winampVisModule* __cdecl getModule(int index);
 
+// The host keeps the module record for as long as the module is loaded, and
+// hands it to every callback; the plug-in lives beside it.
+Plugin plugin;
+
 char moduleDescription[] = "Stompara for Winamp";
 char headerDescription[] = "Stompara for Winamp v1.1";
 
 winampVisModule visModule = {
     moduleDescription, nullptr, nullptr, 0, 0,
     /*latencyMs*/ 0, /*delayMs*/ kPlayerFrameMs, /*spectrumNch*/ 0, /*waveformNch*/ 0,
-    {}, {}, Config, Init, Render, Quit, nullptr,
+    {}, {}, Config, Init, Render, Quit, &plugin,
 };
 
 winampVisHeader visHeader = {kVisHeaderVersion, headerDescription, getModule};
@@ -44,7 +48,30 @@ winampVisModule* __cdecl getModule(int index) {
   return index == 0 ? &visModule : nullptr;
 }
 
+// Init's steps after the window: surfaces, fire, font, the window shown.
+void MakeGameWorld(Plugin& p, HWND hostWindow) {
+  HWND window = p.platform.window;
+  MakeBackBuffer(p.canvas, window);
+  MakeSpriteSheets(p.canvas);
+  MakeFlameSurfaces(p.flameSurfaces, p.game.flameBuffers, window);
+  WriteLogLine("Flame stuf created.");
+  Game& game = p.game;
+  const FlameWork work = {&game.fire, &game.flameBuffers, &game.flame, &p.settings.showFlame,
+                          &game.clock.sampledPosition};
+  StartFlameThread(p.flameThread, work, hostWindow);
+  MakeBannerFont(p.canvas);
+  ShowWindow(window, SW_SHOWNORMAL);
+  WriteLogLine("Window visible now.");
+}
+
 }  // namespace
+
+Plugin& PluginOf(const winampVisModule* module) {
+  // A record that does not carry the plug-in (a host that wrote over its
+  // userData) still reaches the one plug-in of the module.
+  auto* own = module != nullptr ? static_cast<Plugin*>(module->userData) : nullptr;
+  return own != nullptr ? *own : plugin;
+}
 
 extern "C" __declspec(dllexport) winampVisHeader* __cdecl winampVisGetHeader(void) {
   return &visHeader;
@@ -57,58 +84,61 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 int __cdecl Init(winampVisModule* module) {
-  ChooseSettingsFolder(module);
-  ReadSettings(module);
-  if (WRITE_LOG != 0 && !OpenLog()) {
+  Plugin& p = PluginOf(module);
+  Game& game = p.game;
+  game.platform = &p.platform;
+  game.canvas = &p.canvas;
+  game.settings = &p.settings;
+  p.platform.module = module;
+  ChooseSettingsFolder(p.settings, module);
+  ReadSettings(p.settings, module);
+  if (p.settings.writeLog != 0 && !OpenLog(p.settings)) {
     MessageBoxA(nullptr, "Log file create failed!", "Error", MB_OK | MB_ICONERROR);
     return 1;
   }
   WriteLogLine("Event log started.");
-  if (!CreateGameWindow(module)) {
+  if (!CreateGameWindow(p, module)) {
     // The host calls no Quit after a failed Init: let go of the log here,
     // or the file stays open for as long as the host runs.
     CloseLog();
     return 1;
   }
-
-  MakeBackBuffer(gameWindow);
-  MakeSpriteSheets();
-  MakeFlameSurfaces(gameWindow);
-  WriteLogLine("Flame stuf created.");
-  StartFlameThread(module->hwndParent);
-  MakeBannerFont();
-  ShowWindow(gameWindow, SW_SHOWNORMAL);
-  WriteLogLine("Window visible now.");
-  ForgetSong();
-  StartFrameClock();
+  MakeGameWorld(p, module->hwndParent);
+  ForgetSong(game);
+  StartFrameClock(p.frameClock);
   return 0;
 }
 
 int __cdecl Render(winampVisModule* module) {
+  Plugin& p = PluginOf(module);
   // Without a game window (a Render after Quit) there is nothing to draw
   // on: GetDC would hand out the whole screen.
-  if (gameWindow == nullptr) return 1;
-  return RunFramePass(gameWindow, module->hwndParent);
+  if (p.platform.window == nullptr) return 1;
+  const FrameTargets targets = {&p.canvas, &p.flameSurfaces, p.platform.window, module->hwndParent};
+  return RunFramePass(p.game, p.frameClock, targets);
 }
 
 void __cdecl Quit(winampVisModule* module) {
-  Platform_StopMakingChart();
-  ReleaseStepChart();
-  WriteSettings(module);
-  FreeBannerFont();
-  FreeSurfaces();
-  StopFlameThread();
-  ReleaseFlameSurfaces();
+  Plugin& p = PluginOf(module);
+  Platform_StopMakingChart(p.platform);
+  ReleaseStepChart(p.platform, p.game.chart);
+  WriteSettings(p.settings, module);
+  FreeBannerFont(p.canvas);
+  FreeSurfaces(p.canvas);
+  StopFlameThread(p.flameThread);
+  ReleaseFlameSurfaces(p.flameSurfaces, p.game.flameBuffers);
   WriteLogLine("Flame DC and bitmap deleted.");
-  DestroyGameWindow(module);
+  DestroyGameWindow(p, module);
   WriteLogLine("Main frame destroyed.");
   WriteLogLine("Event log shut down.");
   CloseLog();  // also a log that Config's re-read has since switched off
 }
 
 void __cdecl Config(winampVisModule* module) {
-  ReadSettings(module);
+  Settings& settings = PluginOf(module).settings;
+  ReadSettings(settings, module);
   // A dialog that cannot be shown answers -1: the values just read are
   // written back unchanged.
-  if (ShowConfigDialog(module->hDllInstance, module->hwndParent) != 0) WriteSettings(module);
+  if (ShowConfigDialog(settings, module->hDllInstance, module->hwndParent) != 0)
+    WriteSettings(settings, module);
 }

@@ -13,13 +13,13 @@ class EventLog : public testing::Test {
  protected:
   void SetUp() override {
     FakePlatform_Reset();
-    WRITE_LOG = 1;
+    SetLogLinesOn(true);
   }
-  void TearDown() override { WRITE_LOG = 0; }
+  void TearDown() override { SetLogLinesOn(false); }
 };
 
 TEST_F(EventLog, WritesNothingWhileLoggingIsOff) {
-  WRITE_LOG = 0;
+  SetLogLinesOn(false);
   WriteLogLine("Event log started.");
   WriteLogLine("Start to render frame #%ld.", 3L);
   EXPECT_TRUE(fake.logWrites.empty());

@@ -37,21 +37,22 @@ TEST(BesideModulePath, CutsAfterTheLastBackslashAndRefusesWhatDoesNotFit) {
 }
 
 TEST(Settings, ResetGivesTheValuesOfMissingKeys) {
-  WRITE_LOG = 1;
-  SCREEN_X = -7;
-  SCREEN_Y = 9;
-  std::snprintf(MSD_PATH, kPathSize, "C:\\charts");
-  LEVEL = 2;
-  SHOW_FLAME = 1;
-  AUTO_CHART = 0;
-  ResetSettings();
-  EXPECT_EQ(WRITE_LOG, 0);
-  EXPECT_EQ(SCREEN_X, 100);
-  EXPECT_EQ(SCREEN_Y, 100);
-  EXPECT_STREQ(MSD_PATH, "");
-  EXPECT_EQ(LEVEL, 0);
-  EXPECT_EQ(SHOW_FLAME.load(), 0);
-  EXPECT_EQ(AUTO_CHART, 1);
+  Settings settings;
+  settings.writeLog = 1;
+  settings.screenX = -7;
+  settings.screenY = 9;
+  std::snprintf(settings.msdPath, kPathSize, "C:\\charts");
+  settings.level = 2;
+  settings.showFlame = 1;
+  settings.autoChart = 0;
+  ResetSettings(settings);
+  EXPECT_EQ(settings.writeLog, 0);
+  EXPECT_EQ(settings.screenX, 100);
+  EXPECT_EQ(settings.screenY, 100);
+  EXPECT_STREQ(settings.msdPath, "");
+  EXPECT_EQ(settings.level, 0);
+  EXPECT_EQ(settings.showFlame.load(), 0);
+  EXPECT_EQ(settings.autoChart, 1);
 }
 
 }  // namespace

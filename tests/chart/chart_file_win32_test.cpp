@@ -11,6 +11,7 @@
 #include "play/frame_pass.h"
 #include "base/platform.h"
 #include "base/settings.h"
+#include "base/event_log.h"
 #include "win32_support.h"
 
 namespace {
@@ -27,16 +28,16 @@ class ChartFile : public testing::Test {
     GetTempPathA(sizeof temp, temp);
     std::snprintf(folder, sizeof folder, "%sstompara_chart_%lu", temp, GetCurrentProcessId());
     CreateDirectoryA(folder, nullptr);
-    std::snprintf(MSD_PATH, sizeof MSD_PATH, "%s", folder);
-    WRITE_LOG = 0;
-    LEVEL = 0;
-    ReleaseStepChart();
-    InitStepChart();
+    std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", folder);
+    SetLogLinesOn(false);
+    testSettings.level = 0;
+    ReleaseStepChart(testPlatform, testGame.chart);
+    InitStepChart(testGame.chart);
     ClearSeenMessageBoxes();
   }
   void TearDown() override {
-    ReleaseStepChart();
-    Platform_CloseChartFile();
+    ReleaseStepChart(testPlatform, testGame.chart);
+    Platform_CloseChartFile(testPlatform);
     for (const std::string& path : written) DeleteFileA(path.c_str());
     RemoveDirectoryA(folder);
   }
@@ -69,22 +70,22 @@ class ChartFile : public testing::Test {
 
 TEST_F(ChartFile, LoadsACrLfFileIntoALockedMovableBlock) {
   Write("Song.msd", kWorkedExample);
-  ASSERT_EQ(LoadStepChart("Song.mp3"), 1);
-  EXPECT_STREQ(stepChart.chartText, kWorkedExampleText);
-  EXPECT_EQ(stepChart.textSize, 89u);
-  EXPECT_EQ(stepChart.msPerStep, 250.0f);
-  EXPECT_EQ(stepChart.stepCount, 16);
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Song.mp3"), 1);
+  EXPECT_STREQ(testGame.chart.chartText, kWorkedExampleText);
+  EXPECT_EQ(testGame.chart.textSize, 89u);
+  EXPECT_EQ(testGame.chart.msPerStep, 250.0f);
+  EXPECT_EQ(testGame.chart.stepCount, 16);
   EXPECT_TRUE(Boxes().empty());
-  HGLOBAL handle = GlobalHandle(stepChart.chartText);
+  HGLOBAL handle = GlobalHandle(testGame.chart.chartText);
   ASSERT_NE(handle, nullptr);
-  EXPECT_NE(static_cast<void*>(handle), static_cast<void*>(stepChart.chartText)) << "a movable block";
+  EXPECT_NE(static_cast<void*>(handle), static_cast<void*>(testGame.chart.chartText)) << "a movable block";
   EXPECT_EQ(GlobalSize(handle), 90u);
   EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u) << "locked while held";
 }
 
 TEST_F(ChartFile, TheFileIsClosedAfterLoading) {
   Write("Song.msd", kWorkedExample);
-  ASSERT_EQ(LoadStepChart("Song"), 1);
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Song"), 1);
   HANDLE writer = CreateFileA(PathOf("Song.msd").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(writer, INVALID_HANDLE_VALUE) << "no handle of ours holds the file";
@@ -93,11 +94,11 @@ TEST_F(ChartFile, TheFileIsClosedAfterLoading) {
 
 TEST_F(ChartFile, MissingFileShowsTheTwoLineBoxAndKeepsTheChart) {
   Write("Song.msd", kWorkedExample);
-  ASSERT_EQ(LoadStepChart("Song.mp3"), 1);
-  EXPECT_EQ(LoadStepChart("Missing.mp3"), 0);
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Song.mp3"), 1);
+  EXPECT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Missing.mp3"), 0);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Error|Cannot open msd file - " + PathOf("Missing.msd") +
                                               "\nYou should configure your msd path first.|error icon"});
-  EXPECT_STREQ(stepChart.chartText, kWorkedExampleText);
+  EXPECT_STREQ(testGame.chart.chartText, kWorkedExampleText);
 }
 
 TEST_F(ChartFile, FilesThatDoNotOpenAreOpenFailures) {
@@ -106,10 +107,10 @@ TEST_F(ChartFile, FilesThatDoNotOpenAreOpenFailures) {
   HANDLE holder = CreateFileA(PathOf("Locked.msd").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(LoadStepChart("Locked.mp3"), 0);
+  EXPECT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Locked.mp3"), 0);
   CloseHandle(holder);
   ASSERT_TRUE(CreateDirectoryA(PathOf("Folder.msd").c_str(), nullptr));
-  EXPECT_EQ(LoadStepChart("Folder.mp3"), 0);
+  EXPECT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Folder.mp3"), 0);
   RemoveDirectoryA(PathOf("Folder.msd").c_str());
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_NE(Boxes()[0].find("Cannot open msd file - " + PathOf("Locked.msd")), std::string::npos);
@@ -118,60 +119,60 @@ TEST_F(ChartFile, FilesThatDoNotOpenAreOpenFailures) {
 
 TEST_F(ChartFile, EmptyFileIsABadHeader) {
   Write("Empty.msd", "");
-  EXPECT_EQ(LoadStepChart("Empty.mp3"), 0);
+  EXPECT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Empty.mp3"), 0);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Error|Bad MSD file header|error icon"});
-  ASSERT_NE(stepChart.chartText, nullptr);
-  EXPECT_STREQ(stepChart.chartText, "");
-  EXPECT_EQ(GlobalSize(GlobalHandle(stepChart.chartText)), 1u);
+  ASSERT_NE(testGame.chart.chartText, nullptr);
+  EXPECT_STREQ(testGame.chart.chartText, "");
+  EXPECT_EQ(GlobalSize(GlobalHandle(testGame.chart.chartText)), 1u);
 }
 
 TEST_F(ChartFile, ShortAndFullReads) {
   Write("Ten.msd", "0123456789");
-  ASSERT_EQ(Platform_OpenChartFile(PathOf("Ten.msd").c_str()), 1);
-  EXPECT_EQ(Platform_ChartFileSize(), 10u);
+  ASSERT_EQ(Platform_OpenChartFile(testPlatform, PathOf("Ten.msd").c_str()), 1);
+  EXPECT_EQ(Platform_ChartFileSize(testPlatform), 10u);
   char buffer[32] = {};
-  EXPECT_EQ(Platform_ReadChartFile(buffer, 20), 0) << "ten bytes of twenty is a short read";
+  EXPECT_EQ(Platform_ReadChartFile(testPlatform, buffer, 20), 0) << "ten bytes of twenty is a short read";
   EXPECT_STREQ(buffer, "0123456789");
-  ASSERT_EQ(Platform_OpenChartFile(PathOf("Ten.msd").c_str()), 1);
-  EXPECT_EQ(Platform_ReadChartFile(buffer, 10), 1);
-  Platform_CloseChartFile();
-  EXPECT_EQ(Platform_ReadChartFile(buffer, 10), 0) << "no file open";
-  EXPECT_EQ(Platform_ChartFileSize(), 0u);
+  ASSERT_EQ(Platform_OpenChartFile(testPlatform, PathOf("Ten.msd").c_str()), 1);
+  EXPECT_EQ(Platform_ReadChartFile(testPlatform, buffer, 10), 1);
+  Platform_CloseChartFile(testPlatform);
+  EXPECT_EQ(Platform_ReadChartFile(testPlatform, buffer, 10), 0) << "no file open";
+  EXPECT_EQ(Platform_ChartFileSize(testPlatform), 0u);
 }
 
 TEST_F(ChartFile, SecondLoadAndQuitReleaseTheBlocks) {
   Write("One.msd", kWorkedExample);
   Write("Two.msd", "#BPM:150;\r\n#SINGLE:FIRST:3:\r\n40;\r\n");
-  ASSERT_EQ(LoadStepChart("One.mp3"), 1);
-  HGLOBAL first = GlobalHandle(stepChart.chartText);
-  ASSERT_EQ(LoadStepChart("Two.mp3"), 1);
-  EXPECT_STREQ(stepChart.chartText, "#BPM:150;#SINGLE:FIRST:3:40;");
-  HGLOBAL second = GlobalHandle(stepChart.chartText);
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "One.mp3"), 1);
+  HGLOBAL first = GlobalHandle(testGame.chart.chartText);
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Two.mp3"), 1);
+  EXPECT_STREQ(testGame.chart.chartText, "#BPM:150;#SINGLE:FIRST:3:40;");
+  HGLOBAL second = GlobalHandle(testGame.chart.chartText);
   // Freed before the second allocation: its handle is gone or was handed out again.
   EXPECT_TRUE(second == first || GlobalFlags(first) == UINT(GMEM_INVALID_HANDLE));
   EXPECT_EQ(GlobalSize(second), 34u + 1u) << "the file's size and the spare byte";
-  ReleaseStepChart();
-  EXPECT_EQ(stepChart.chartText, nullptr);
+  ReleaseStepChart(testPlatform, testGame.chart);
+  EXPECT_EQ(testGame.chart.chartText, nullptr);
   EXPECT_EQ(GlobalFlags(second), UINT(GMEM_INVALID_HANDLE));
 }
 
 TEST_F(ChartFile, BlocksAreZeroFilled) {
-  char* block = Platform_AllocChartBlock(4096);
+  char* block = Platform_AllocChartBlock(testPlatform, 4096);
   ASSERT_NE(block, nullptr);
   bool allZero = true;
   for (int i = 0; i < 4096; ++i) allZero = allZero && block[i] == 0;
   EXPECT_TRUE(allZero);
-  Platform_FreeChartBlock(block);
+  Platform_FreeChartBlock(testPlatform, block);
 }
 
 TEST_F(ChartFile, MissingLevelShowsTheBadHeaderBox) {
   Write("Song.msd", kWorkedExample);
-  ASSERT_EQ(LoadStepChart("Song.mp3"), 1);
-  LEVEL = 2;
+  ASSERT_EQ(LoadStepChart(testPlatform, testSettings, testGame.chart, "Song.mp3"), 1);
+  testSettings.level = 2;
   char step = '0';
   StepClockReport report;
-  EXPECT_EQ(PollStepClock(step, report), 0);
-  ActOnStepClock(report);  // as the frame pass does
+  EXPECT_EQ(PollStepClock(testPlatform, testGame.chart, testSettings.level, testGame.clock, step, report), 0);
+  ActOnStepClock(testGame, report);  // as the frame pass does
   EXPECT_EQ(step, '0');
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Error|Bad MSD file header|error icon"});
 }

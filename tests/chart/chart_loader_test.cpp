@@ -23,13 +23,13 @@ class ChartLoader : public testing::Test {
 };
 
 TEST_F(ChartLoader, LoadsTheWorkedExample) {
-  WRITE_LOG = 1;
+  SetLogLinesOn(true);
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
   EXPECT_EQ(ChartText(), kWorkedExampleText);
-  EXPECT_EQ(stepChart.textSize, 89u);
-  EXPECT_EQ(stepChart.textLength, 75u);
-  EXPECT_EQ(stepChart.msPerStep, 250.0f);
-  EXPECT_EQ(stepChart.stepCount, 16);
+  EXPECT_EQ(testGame.chart.textSize, 89u);
+  EXPECT_EQ(testGame.chart.textLength, 75u);
+  EXPECT_EQ(testGame.chart.msPerStep, 250.0f);
+  EXPECT_EQ(testGame.chart.stepCount, 16);
   EXPECT_TRUE(fake.errorBoxes.empty());
   EXPECT_EQ(FakePlatform_LogLines(),
             (std::vector<std::string>{"Start to load MSD file for <Song.mp3>...",
@@ -81,14 +81,14 @@ TEST_F(ChartLoader, OutcomeTable) {
     ASSERT_EQ(LoadSongChart(kFirstFile), 1);
     fake.errorBoxes.clear();
     fake.logWrites.clear();
-    WRITE_LOG = 1;
+    SetLogLinesOn(true);
     o.arrange();
-    EXPECT_EQ(LoadStepChart("Song.mp3"), o.result) << o.name;
-    EXPECT_EQ(stepChart.chartText == nullptr, o.chartText == nullptr) << o.name;
+    EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3"), o.result) << o.name;
+    EXPECT_EQ(testGame.chart.chartText == nullptr, o.chartText == nullptr) << o.name;
     EXPECT_EQ(ChartText(), o.chartText ? o.chartText : "") << o.name;
-    EXPECT_EQ(stepChart.textLength, ChartText().size()) << o.name;
-    EXPECT_EQ(stepChart.msPerStep, o.msPerStep) << o.name;
-    EXPECT_EQ(stepChart.stepCount, o.stepCount) << o.name;
+    EXPECT_EQ(testGame.chart.textLength, ChartText().size()) << o.name;
+    EXPECT_EQ(testGame.chart.msPerStep, o.msPerStep) << o.name;
+    EXPECT_EQ(testGame.chart.stepCount, o.stepCount) << o.name;
     EXPECT_EQ(fake.errorBoxes, o.box ? std::vector<std::string>{o.box} : std::vector<std::string>{})
         << o.name;
     ASSERT_FALSE(FakePlatform_LogLines().empty()) << o.name;
@@ -99,24 +99,24 @@ TEST_F(ChartLoader, OutcomeTable) {
 TEST_F(ChartLoader, AllocationFailureLeavesTheFileOpenUntilTheNextLoad) {
   ASSERT_EQ(LoadSongChart(kFirstFile), 1);
   fake.allocFails = true;
-  EXPECT_EQ(LoadStepChart("Song.mp3"), 0);
+  EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3"), 0);
   EXPECT_TRUE(fake.fileOpen);
   EXPECT_TRUE(fake.blocks.empty()) << "the previous block was released first";
   fake.allocFails = false;
-  EXPECT_EQ(LoadStepChart("Song.mp3"), 1);
+  EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3"), 1);
   EXPECT_FALSE(fake.fileOpen);
   // With no next load, Quit closes it.
   fake.allocFails = true;
-  EXPECT_EQ(LoadStepChart("Song.mp3"), 0);
-  ReleaseStepChart();
+  EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3"), 0);
+  ReleaseStepChart(fakePlatform, testGame.chart);
   EXPECT_FALSE(fake.fileOpen);
 }
 
 TEST_F(ChartLoader, ShortReadKeepsWhatArrivedZeroFilledAfterIt) {
   fake.shortReadBy = 3;
   ASSERT_EQ(LoadSongChart("#BPM:120;\r\n"), 0);
-  ASSERT_NE(stepChart.chartText, nullptr);
-  EXPECT_EQ(std::string(stepChart.chartText, 12), std::string("#BPM:120", 8) + std::string(4, '\0'));
+  ASSERT_NE(testGame.chart.chartText, nullptr);
+  EXPECT_EQ(std::string(testGame.chart.chartText, 12), std::string("#BPM:120", 8) + std::string(4, '\0'));
   EXPECT_FALSE(fake.fileOpen);
 }
 
@@ -125,12 +125,12 @@ TEST_F(ChartLoader, UnusableTempoIsABadHeader) {
                                            "#BPM:inf;", "#BPM:nan;", "#BPM:1e-40;", "#BPM:1e39;"};
   for (const std::string& tempo : tempos) {
     ResetChartState();
-    WRITE_LOG = 1;
+    SetLogLinesOn(true);
     EXPECT_EQ(LoadSongChart(tempo + "\r\n#SINGLE:FIRST:3:40;\r\n"), 0) << tempo;
     EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"}) << tempo;
     EXPECT_EQ(FakePlatform_LogLines().back(), "structure msd created OK.") << tempo;
-    EXPECT_EQ(stepChart.msPerStep, 0.0f) << tempo;
-    EXPECT_EQ(stepChart.stepCount, 0) << tempo;
+    EXPECT_EQ(testGame.chart.msPerStep, 0.0f) << tempo;
+    EXPECT_EQ(testGame.chart.stepCount, 0) << tempo;
   }
 }
 
@@ -153,21 +153,21 @@ TEST_F(ChartLoader, TextEdgeCases) {
     ResetChartState();
     EXPECT_EQ(LoadSongChart(c.file), c.result) << c.name;
     EXPECT_EQ(ChartText(), c.text) << c.name;
-    EXPECT_EQ(stepChart.textLength, c.text.size()) << c.name;
+    EXPECT_EQ(testGame.chart.textLength, c.text.size()) << c.name;
     EXPECT_EQ(fake.blockEvents, std::vector<std::string>{"alloc " + std::to_string(c.file.size() + 1)})
         << c.name;
   }
-  EXPECT_EQ(stepChart.stepCount, 2) << "the step count ends at the zero byte";
+  EXPECT_EQ(testGame.chart.stepCount, 2) << "the step count ends at the zero byte";
 }
 
 TEST_F(ChartLoader, NoCrFillsTheBlockAndTheSpareByteTerminates) {
   const std::string file = "#BPM:120;#SINGLE:FIRST:3:40;";
   ASSERT_EQ(LoadSongChart(file), 1);
-  auto block = fake.blocks.find(stepChart.chartText);
+  auto block = fake.blocks.find(testGame.chart.chartText);
   ASSERT_NE(block, fake.blocks.end());
   EXPECT_EQ(block->second, file.size() + 1);
-  EXPECT_EQ(std::string(stepChart.chartText, file.size()), file);
-  EXPECT_EQ(stepChart.chartText[file.size()], '\0');
+  EXPECT_EQ(std::string(testGame.chart.chartText, file.size()), file);
+  EXPECT_EQ(testGame.chart.chartText[file.size()], '\0');
 }
 
 TEST_F(ChartLoader, TempoAndStepCountEdgeCases) {
@@ -183,15 +183,15 @@ TEST_F(ChartLoader, TempoAndStepCountEdgeCases) {
   for (const Case& c : cases) {
     ResetChartState();
     ASSERT_EQ(LoadSongChart(c.file), 1) << c.name;
-    EXPECT_NEAR(stepChart.msPerStep, c.msPerStep, 1e-5) << c.name;
-    EXPECT_EQ(stepChart.stepCount, c.stepCount) << c.name;
+    EXPECT_NEAR(testGame.chart.msPerStep, c.msPerStep, 1e-5) << c.name;
+    EXPECT_EQ(testGame.chart.stepCount, c.stepCount) << c.name;
   }
 }
 
 TEST_F(ChartLoader, SecondLoadReleasesTheFirstBlockBeforeAllocating) {
   ASSERT_EQ(LoadSongChart(kFirstFile), 1);
   fake.files["C:\\charts\\Other.msd"] = WorkedExampleFile();
-  ASSERT_EQ(LoadStepChart("Other.mp3"), 1);
+  ASSERT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, "Other.mp3"), 1);
   EXPECT_EQ(fake.blockEvents,
             (std::vector<std::string>{"alloc " + std::to_string(kFirstFile.size() + 1),
                                       "free " + std::to_string(kFirstFile.size() + 1), "alloc 90"}));
@@ -206,12 +206,12 @@ TEST_F(ChartLoader, PathsTooLongAreRefusedLikeAMissingFile) {
                                    {0, 255, false}, {259, 4, false}, {200, 259, false}};
   for (const Case& c : cases) {
     ResetChartState();
-    WRITE_LOG = 1;
+    SetLogLinesOn(true);
     std::string folder(c.folderLength, 'f');
     std::string title(c.titleLength, 't');
-    snprintf(MSD_PATH, sizeof MSD_PATH, "%s", folder.c_str());
+    snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", folder.c_str());
     std::string path = folder + "\\" + title + ".msd";
-    EXPECT_EQ(LoadStepChart((title + ".mp3").c_str()), 0);
+    EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, (title + ".mp3").c_str()), 0);
     EXPECT_EQ(fake.openedPaths.size(), c.opened ? 1u : 0u) << path.size();
     EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Cannot open msd file - " + path +
                                                         "\nYou should configure your msd path first."})
@@ -227,18 +227,18 @@ TEST_F(ChartLoader, RefusedPathClosesTheFileOpenedBefore) {
   ASSERT_EQ(LoadSongChart(kFirstFile), 0);
   ASSERT_TRUE(fake.fileOpen);
   std::string title(300, 't');
-  EXPECT_EQ(LoadStepChart(title.c_str()), 0);
+  EXPECT_EQ(LoadStepChart(fakePlatform, testSettings, testGame.chart, title.c_str()), 0);
   EXPECT_FALSE(fake.fileOpen);
 }
 
 TEST_F(ChartLoader, ReleaseFreesOnceAndLogs) {
-  WRITE_LOG = 1;
+  SetLogLinesOn(true);
   ASSERT_EQ(LoadSongChart(kFirstFile), 1);
   fake.logWrites.clear();
-  ReleaseStepChart();
-  EXPECT_EQ(stepChart.chartText, nullptr);
+  ReleaseStepChart(fakePlatform, testGame.chart);
+  EXPECT_EQ(testGame.chart.chartText, nullptr);
   EXPECT_TRUE(fake.blocks.empty());
-  ReleaseStepChart();
+  ReleaseStepChart(fakePlatform, testGame.chart);
   EXPECT_EQ(FakePlatform_LogLines(), std::vector<std::string>{"MSD structure released."});
 }
 

@@ -30,22 +30,22 @@ constexpr char kChartFolder[] = "C:\\charts";
 
 // Puts `bytes` in the fake as C:\charts\Song.msd and loads it for Song.mp3.
 inline int LoadSongChart(const std::string& bytes) {
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\Song.msd"] = bytes;
-  return LoadStepChart("Song.mp3");
+  return LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3");
 }
 
 // The chart text in force as a string (up to its terminator), "" when absent.
 inline std::string ChartText() {
-  return stepChart.chartText == nullptr ? std::string() : std::string(stepChart.chartText);
+  return testGame.chart.chartText == nullptr ? std::string() : std::string(testGame.chart.chartText);
 }
 
 // A clean start for a chart test: fake platform, no chart, log off, level 0.
 inline void ResetChartState() {
-  ReleaseStepChart();
+  ReleaseStepChart(fakePlatform, testGame.chart);
   FakePlatform_Reset();
-  InitStepChart();
-  WRITE_LOG = 0;
-  LEVEL = 0;
-  MSD_PATH[0] = '\0';
+  InitStepChart(testGame.chart);
+  SetLogLinesOn(false);
+  testSettings.level = 0;
+  testSettings.msdPath[0] = '\0';
 }

@@ -19,8 +19,8 @@ namespace {
 // does with its report (resets, the missing-chart box, the beat pulse).
 int Poll(char& character) {
   StepClockReport report;
-  int result = PollStepClock(character, report);
-  ActOnStepClock(report);
+  int result = PollStepClock(fakePlatform, testGame.chart, testSettings.level, testGame.clock, character, report);
+  ActOnStepClock(testGame, report);
   return result;
 }
 
@@ -28,11 +28,11 @@ class StepClock : public testing::Test {
  protected:
   void SetUp() override {
     ResetChartState();
-    lastStep = -1;
-    beatPulse = 0;
-    combo = 0;
-    FlameMood.store(kMoodCooling);
-    sampledPosition.store(0);
+    testGame.clock.lastStep = -1;
+    testGame.frame.beatPulse = 0;
+    testGame.field.combo = 0;
+    testGame.flame.FlameMood.store(kMoodCooling);
+    testGame.clock.sampledPosition.store(0);
   }
   void TearDown() override { ResetChartState(); }
 
@@ -56,13 +56,13 @@ TEST_F(StepClock, WorkedExampleTable) {
     char character = 'x';
     EXPECT_EQ(PollAt(row.pos, character), row.result) << row.pos;
     EXPECT_EQ(character, row.character) << row.pos;
-    EXPECT_EQ(lastStep, row.offset) << row.pos;
+    EXPECT_EQ(testGame.clock.lastStep, row.offset) << row.pos;
   }
 }
 
 TEST_F(StepClock, SameStepTwiceReportsOne) {
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
-  WRITE_LOG = 1;
+  SetLogLinesOn(true);
   char character = 'x';
   EXPECT_EQ(PollAt(260, character), 0);
   EXPECT_EQ(character, '4');
@@ -70,7 +70,7 @@ TEST_F(StepClock, SameStepTwiceReportsOne) {
   fake.position = 490;
   EXPECT_EQ(Poll(character), 1);
   EXPECT_EQ(character, 'q');
-  EXPECT_EQ(beatPulse, 1);
+  EXPECT_EQ(testGame.frame.beatPulse, 1);
   EXPECT_EQ(FakePlatform_LogLines(),
             (std::vector<std::string>{"Start to read MSD data...", "Read MSD data OK. Got new step.",
                                       "Start to read MSD data..."}));
@@ -90,10 +90,10 @@ TEST_F(StepClock, ALongGapDeliversOnlyTheStepDueNow) {
 
 TEST_F(StepClock, LastStepThenFinished) {
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
-  WRITE_LOG = 1;
+  SetLogLinesOn(true);
   char character = 'x';
   EXPECT_EQ(PollAt(3985, character), 0);  // t 4003: index 16, the last step
-  EXPECT_EQ(lastStep, 40);
+  EXPECT_EQ(testGame.clock.lastStep, 40);
   fake.logWrites.clear();
   EXPECT_EQ(PollAt(4233, character), -1);  // t 4252: index 17
   EXPECT_EQ(character, '0');
@@ -105,8 +105,8 @@ TEST_F(StepClock, LastStepThenFinished) {
 
 TEST_F(StepClock, MissingChartShowsTheBoxOncePerChartTextAndLevel) {
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
-  LEVEL = 2;
-  WRITE_LOG = 1;
+  testSettings.level = 2;
+  SetLogLinesOn(true);
   auto pollThrice = [] {
     for (int32_t pos : {0, 260, 500}) {
       char character = 'x';
@@ -118,9 +118,9 @@ TEST_F(StepClock, MissingChartShowsTheBoxOncePerChartTextAndLevel) {
   pollThrice();
   EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"});
   EXPECT_EQ(FakePlatform_LogLines(), std::vector<std::string>(3, "Start to read MSD data..."));
-  EXPECT_EQ(beatPulse, 0);
-  EXPECT_EQ(lastStep, -1);
-  LEVEL = 3;  // another level: told again, once
+  EXPECT_EQ(testGame.frame.beatPulse, 0);
+  EXPECT_EQ(testGame.clock.lastStep, -1);
+  testSettings.level = 3;  // another level: told again, once
   pollThrice();
   EXPECT_EQ(fake.errorBoxes.size(), 2u);
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);  // the same file loaded anew
@@ -135,13 +135,13 @@ TEST_F(StepClock, LevelPicksTheChart) {
   struct Case { int32_t level; char character; };
   const std::vector<Case> cases = {{-3, '4'}, {0, '4'}, {1, '2'}, {2, '8'}, {3, '6'}};
   for (const Case& c : cases) {
-    LEVEL = c.level;
-    lastStep = -1;
+    testSettings.level = c.level;
+    testGame.clock.lastStep = -1;
     char character = 'x';
     EXPECT_EQ(PollAt(260, character), 0) << c.level;
     EXPECT_EQ(character, c.character) << c.level;
   }
-  LEVEL = 4;
+  testSettings.level = 4;
   char character = 'x';
   EXPECT_EQ(PollAt(260, character), 0);
   EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"});
@@ -152,10 +152,10 @@ TEST_F(StepClock, LevelChangeMidSongContinuesAtTheSameIndex) {
   char character = 'x';
   EXPECT_EQ(PollAt(1245, character), 0);  // t 1250: index 5
   EXPECT_EQ(character, '6');
-  LEVEL = 1;
+  testSettings.level = 1;
   EXPECT_EQ(PollAt(1245, character), 0);
   EXPECT_EQ(character, '8');
-  EXPECT_EQ(lastStep, 58 + 4);
+  EXPECT_EQ(testGame.clock.lastStep, 58 + 4);
 }
 
 TEST_F(StepClock, PositionBelowOneResetsPlayState) {
@@ -163,26 +163,26 @@ TEST_F(StepClock, PositionBelowOneResetsPlayState) {
   struct Case { int32_t pos; int result; char character; };
   const std::vector<Case> cases = {{0, 0, ':'}, {-1, -1, '0'}, {INT32_MIN, -1, '0'}};
   for (const Case& c : cases) {
-    combo = 4;
-    FlameMood.store(kMoodSurge);
-    sampledPosition.store(3000);
-    lastStep = -1;
+    testGame.field.combo = 4;
+    testGame.flame.FlameMood.store(kMoodSurge);
+    testGame.clock.sampledPosition.store(3000);
+    testGame.clock.lastStep = -1;
     char character = 'x';
     EXPECT_EQ(PollAt(c.pos, character), c.result) << c.pos;
     EXPECT_EQ(character, c.character) << c.pos;
-    EXPECT_EQ(combo, 0);
-    EXPECT_EQ(FlameMood.load(), kMoodCooling);
-    EXPECT_EQ(sampledPosition.load(), 0);
+    EXPECT_EQ(testGame.field.combo, 0);
+    EXPECT_EQ(testGame.flame.FlameMood.load(), kMoodCooling);
+    EXPECT_EQ(testGame.clock.sampledPosition.load(), 0);
   }
   // At or above 1 ms nothing is reset.
-  combo = 4;
-  FlameMood.store(kMoodSurge);
-  sampledPosition.store(1);
+  testGame.field.combo = 4;
+  testGame.flame.FlameMood.store(kMoodSurge);
+  testGame.clock.sampledPosition.store(1);
   char character = 'x';
   PollAt(1, character);
-  EXPECT_EQ(combo, 4);
-  EXPECT_EQ(FlameMood.load(), kMoodSurge);
-  EXPECT_EQ(sampledPosition.load(), 1);
+  EXPECT_EQ(testGame.field.combo, 4);
+  EXPECT_EQ(testGame.flame.FlameMood.load(), kMoodSurge);
+  EXPECT_EQ(testGame.clock.sampledPosition.load(), 1);
 }
 
 TEST_F(StepClock, SampledPositionCorrectsDrift) {
@@ -194,8 +194,8 @@ TEST_F(StepClock, SampledPositionCorrectsDrift) {
       {3000, 2000, -1, '0'}, // behind the sample: d wraps, t about 19.5 million
   };
   for (const Case& c : cases) {
-    sampledPosition.store(c.sampled);
-    lastStep = -1;
+    testGame.clock.sampledPosition.store(c.sampled);
+    testGame.clock.lastStep = -1;
     char character = 'x';
     EXPECT_EQ(PollAt(c.pos, character), c.result) << c.sampled;
     EXPECT_EQ(character, c.character) << c.sampled;
@@ -208,7 +208,7 @@ TEST_F(StepClock, OneMinuteAtOneHundredFiftyBpm) {
   ASSERT_EQ(LoadSongChart(CrLfLines({"#BPM:150;", "#SINGLE:FIRST:3:", data + ";"})), 1);
   char character = 'x';
   EXPECT_EQ(PollAt(60000, character), 0);
-  EXPECT_EQ(lastStep, 25 + 300);
+  EXPECT_EQ(testGame.clock.lastStep, 25 + 300);
   EXPECT_EQ(character, data[300]);
 }
 
@@ -219,16 +219,16 @@ TEST_F(StepClock, BeatPulseAdvancesOnEveryNewStep) {
       {0, 0, 1}, {260, 1, 2}, {270, 0, 0}, {510, 0, 1}, {760, 5, 6}, {4300, 6, 6},
   };
   for (const Case& c : cases) {
-    beatPulse = c.before;
+    testGame.frame.beatPulse = c.before;
     char character = 'x';
     PollAt(c.pos, character);
-    EXPECT_EQ(beatPulse, c.after) << c.pos;
+    EXPECT_EQ(testGame.frame.beatPulse, c.after) << c.pos;
   }
 }
 
 TEST_F(StepClock, BlankLineDelaysLaterStepsByTwo) {
   ASSERT_EQ(LoadSongChart("#BPM:120;\r\n#SINGLE:FIRST:3:\r\n40\r\n\r\n20;\r\n"), 1);
-  EXPECT_EQ(stepChart.stepCount, 6);
+  EXPECT_EQ(testGame.chart.stepCount, 6);
   const std::string due = "40\r\n20";
   for (int32_t index = 1; index <= 6; ++index) {
     char character = 'x';
@@ -239,7 +239,7 @@ TEST_F(StepClock, BlankLineDelaysLaterStepsByTwo) {
 
 TEST_F(StepClock, BareLineFeedsAreSteps) {
   ASSERT_EQ(LoadSongChart("#BPM:120;\n#SINGLE:FIRST:3:\n40\n20;\n"), 1);
-  EXPECT_EQ(stepChart.stepCount, 6) << "LF after the header, 4, 0, LF, 2, 0";
+  EXPECT_EQ(testGame.chart.stepCount, 6) << "LF after the header, 4, 0, LF, 2, 0";
   char character = 'x';
   EXPECT_EQ(PollAt(250, character), 0);
   EXPECT_EQ(character, '\n');
@@ -249,7 +249,7 @@ TEST_F(StepClock, BareLineFeedsAreSteps) {
 
 TEST_F(StepClock, LongFirstHeaderPlaysTheSemicolon) {
   ASSERT_EQ(LoadSongChart(CrLfLines({"#BPM:120;", "#SINGLE:HARDER:10:", "4020;", "#SINGLE:X:1:", "0;"})), 1);
-  EXPECT_EQ(stepChart.stepCount, 6);
+  EXPECT_EQ(testGame.chart.stepCount, 6);
   char character = 'x';
   EXPECT_EQ(PollAt(1245, character), 0);
   EXPECT_EQ(character, ';');
@@ -261,8 +261,8 @@ TEST_F(StepClock, LongFirstHeaderPlaysTheSemicolon) {
 TEST_F(StepClock, NothingIsDeliveredBeyondTheText) {
   // The last chart is shorter than the step count: its ";" is played, then the text ends.
   ASSERT_EQ(LoadSongChart("#BPM:120;#SINGLE:FIRST:3:40206080;#SINGLE:B:1:40;"), 1);
-  ASSERT_EQ(stepChart.stepCount, 8);
-  LEVEL = 1;
+  ASSERT_EQ(testGame.chart.stepCount, 8);
+  testSettings.level = 1;
   struct Row { int32_t pos; int result; char character; };
   const std::vector<Row> rows = {
       {495, 0, '4'}, {745, 0, '0'}, {995, 0, ';'}, {1100, -1, '0'}, {1990, -1, '0'}};
@@ -275,7 +275,7 @@ TEST_F(StepClock, NothingIsDeliveredBeyondTheText) {
 
 TEST_F(StepClock, HeaderCutShortIsABadHeader) {
   ASSERT_EQ(LoadSongChart("#BPM:120;#SINGLE:A:1:40;#SINGLE:B:"), 1);
-  LEVEL = 1;
+  testSettings.level = 1;
   char character = 'x';
   fake.position = 300;
   EXPECT_EQ(Poll(character), 0);
@@ -285,8 +285,8 @@ TEST_F(StepClock, HeaderCutShortIsABadHeader) {
 
 TEST_F(StepClock, ChartTextEndsAtAZeroByte) {
   ASSERT_EQ(LoadSongChart(std::string("#BPM:120;#SINGLE:FIRST:3:40\0" "20;#SINGLE:B:1:", 43)), 1);
-  EXPECT_EQ(stepChart.stepCount, 2);
-  LEVEL = 1;
+  EXPECT_EQ(testGame.chart.stepCount, 2);
+  testSettings.level = 1;
   char character = 'x';
   EXPECT_EQ(PollAt(300, character), 0);
   EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"})
@@ -298,8 +298,8 @@ TEST_F(StepClock, UnknownStepLengthCountsAsFinished) {
   fake.readFails = true;
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 0);
   fake.readFails = false;
-  snprintf(stepChart.chartText, 20, "#SINGLE:A:1:40;");
-  stepChart.textLength = 15;
+  snprintf(testGame.chart.chartText, 20, "#SINGLE:A:1:40;");
+  testGame.chart.textLength = 15;
   char character = 'x';
   EXPECT_EQ(PollAt(300, character), -1);
   EXPECT_EQ(PollAt(0, character), -1);
@@ -311,8 +311,8 @@ TEST_F(StepClock, HugeIndexesFinishWithoutOverflow) {
   struct Row { int32_t pos; int32_t sampled; int result; };
   const std::vector<Row> rows = {{0, 0, 0}, {1, 0, -1}, {INT32_MAX, 0, -1}, {INT32_MAX - 5, 10, -1}};
   for (const Row& row : rows) {
-    sampledPosition.store(row.sampled);
-    lastStep = -1;
+    testGame.clock.sampledPosition.store(row.sampled);
+    testGame.clock.lastStep = -1;
     char character = 'x';
     EXPECT_EQ(PollAt(row.pos, character), row.result) << row.pos;
   }
@@ -325,7 +325,7 @@ TEST_F(StepClock, NegativeIndexInsideTheTextIsDeliveredOutsideIsFinished) {
   ASSERT_EQ(LoadSongChart(file), 1);
   char character = '?';
   EXPECT_EQ(PollAt(INT32_MAX, character), 0);  // t -2137722360
-  EXPECT_EQ(lastStep, 58 - 22);
+  EXPECT_EQ(testGame.clock.lastStep, 58 - 22);
   EXPECT_EQ(character, 'x');
   EXPECT_EQ(PollAt(INT32_MIN, character), 1) << "t -2137722359 is index -21 as well";
   // Ten times the tempo: index -213 lies before the text.

@@ -15,11 +15,11 @@
 #include "gfx/surfaces_win32.h"
 #include "play/banner.h"
 #include "play/frame_pass.h"
-#include "play/lanes.h"
+#include "play/game.h"
 
 namespace {
 
-bool SaveBackBuffer(const char* path) {
+bool SaveBackBuffer(const SpriteSurface& backBuffer, const char* path) {
   BITMAPINFOHEADER info = {sizeof info, kFieldWidth, kFieldHeight, 1, 24, BI_RGB};
   DWORD rowBytes = DWORD((kFieldWidth * 3 + 3) & ~3);
   info.biSizeImage = rowBytes * kFieldHeight;
@@ -46,12 +46,15 @@ int main(int argc, char** argv) {
   HMODULE plugin = LoadLibraryA(argv[1]);
   HBITMAP background = plugin ? LoadBitmapA(plugin, MAKEINTRESOURCEA(109)) : nullptr;
   if (background == nullptr) return 66;
-  MakeBackBuffer(nullptr);  // compatible with the screen, as the game window's is
+  Canvas canvas;
+  MakeBackBuffer(canvas, nullptr);  // compatible with the screen, as the game window's is
   HDC picture = CreateCompatibleDC(nullptr);
   SelectObject(picture, background);
-  BitBlt(backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight, picture, 0, 0, SRCCOPY);
-  MakeBannerFont();
-  combo = std::atoi(argv[2]);
-  DrawBanner();
-  return SaveBackBuffer(argv[3]) ? 0 : 73;
+  BitBlt(canvas.backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight, picture, 0, 0, SRCCOPY);
+  MakeBannerFont(canvas);
+  Game game;
+  game.canvas = &canvas;
+  game.field.combo = std::atoi(argv[2]);
+  DrawBanner(game);
+  return SaveBackBuffer(canvas.backBuffer, argv[3]) ? 0 : 73;
 }

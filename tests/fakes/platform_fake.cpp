@@ -11,7 +11,43 @@
 #include "chart/chart_file.h"
 #include "gfx/draw.h"
 
+#include <new>
+
+#include "base/event_log.h"
+
 FakePlatform fake;
+Platform fakePlatform;
+Canvas fakeCanvas;
+Settings testSettings;
+Game testGame;
+
+namespace {
+
+bool WireTestGame() {
+  testGame.platform = &fakePlatform;
+  testGame.canvas = &fakeCanvas;
+  testGame.settings = &testSettings;
+  return true;
+}
+
+// Wired before any test runs, as Init wires the plug-in's.
+const bool testGameWired = WireTestGame();
+
+}  // namespace
+
+void ResetTestGame() {
+  testGame.~Game();
+  new (&testGame) Game();
+  testSettings.~Settings();
+  new (&testSettings) Settings();
+  WireTestGame();
+  SetLogLinesOn(false);
+}
+
+FlameWork TestFlameWork() {
+  return {&testGame.fire, &testGame.flameBuffers, &testGame.flame, &testSettings.showFlame,
+          &testGame.clock.sampledPosition};
+}
 
 void FakePlatform_Reset() {
   for (auto& block : fake.blocks) std::free(const_cast<char*>(block.first));
@@ -29,7 +65,7 @@ std::vector<std::string> FakePlatform_LogLines() {
   return lines;
 }
 
-int32_t Platform_AskHost(int32_t request) {
+int32_t Platform_AskHost(Platform&, int32_t request) {
   fake.requests.push_back(request);
   switch (request) {
     case kHostIsPlaying: return fake.isPlaying;
@@ -39,13 +75,13 @@ int32_t Platform_AskHost(int32_t request) {
   }
 }
 
-const char* Platform_AskHostFileName(int32_t entry) {
+const char* Platform_AskHostFileName(Platform&, int32_t entry) {
   fake.requests.push_back(kHostEntryFileName);
   auto found = fake.fileNames.find(entry);
   return found == fake.fileNames.end() ? nullptr : found->second.c_str();
 }
 
-int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
+int Platform_FileTitle(Platform&, const char* fileName, char* title, uint32_t size) {
   if (fake.fileTitleFails) return 0;
   // As the system's, either slash ends the folder.
   const char* slash = std::max(std::strrchr(fileName, '\\'), std::strrchr(fileName, '/'));
@@ -55,31 +91,31 @@ int Platform_FileTitle(const char* fileName, char* title, uint32_t size) {
   return 1;
 }
 
-int Platform_AskHostWideTitle(int32_t entry, char* title, uint32_t size) {
+int Platform_AskHostWideTitle(Platform& platform, int32_t entry, char* title, uint32_t size) {
   fake.requests.push_back(214);
   auto found = fake.wideFileNames.find(entry);
-  return found != fake.wideFileNames.end() && Platform_FileTitle(found->second.c_str(), title, size);
+  return found != fake.wideFileNames.end() && Platform_FileTitle(platform, found->second.c_str(), title, size);
 }
 
-int Platform_OpenChartFileWide(const char* folder, const char* name) {
-  return Platform_OpenChartFile((std::string(folder) + "\\" + name).c_str());
+int Platform_OpenChartFileWide(Platform& platform, const char* folder, const char* name) {
+  return Platform_OpenChartFile(platform, (std::string(folder) + "\\" + name).c_str());
 }
 
-void Platform_OpenConfig() { ++fake.configCalls; }
+void Platform_OpenConfig(Platform&) { ++fake.configCalls; }
 
-void Platform_PassKeyOn(uint32_t message, uintptr_t key, intptr_t keyData) {
+void Platform_PassKeyOn(Platform&, uint32_t message, uintptr_t key, intptr_t keyData) {
   fake.passedKeys.push_back({message, key, keyData});
 }
 
-void Draw_MaskedCell(Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
+void Draw_MaskedCell(Canvas&, Sheet sheet, int32_t sourceX, int32_t sourceY, int32_t x, int32_t y) {
   fake.draws.push_back({'M', int32_t(sheet), sourceX, sourceY, x, y, 0, ""});
 }
 
-void Draw_LitTarget(int32_t sourceX, int32_t x, int32_t y, int32_t size) {
+void Draw_LitTarget(Canvas&, int32_t sourceX, int32_t x, int32_t y, int32_t size) {
   fake.draws.push_back({'L', 0, sourceX, 32, x, y, size, ""});
 }
 
-void Draw_BannerText(int32_t x, int32_t y, const char* text, int32_t length) {
+void Draw_BannerText(Canvas&, int32_t x, int32_t y, const char* text, int32_t length) {
   fake.draws.push_back({'T', 0, 0, 0, x, y, 0, std::string(text, size_t(length))});
 }
 
@@ -87,10 +123,10 @@ void Platform_WriteLog(const char* bytes, uint32_t count) {
   fake.logWrites.emplace_back(bytes, count);
 }
 
-void Platform_ShowError(const char* text) { fake.errorBoxes.emplace_back(text); }
+void Platform_ShowError(Platform&, const char* text) { fake.errorBoxes.emplace_back(text); }
 
-int Platform_OpenChartFile(const char* path) {
-  Platform_CloseChartFile();
+int Platform_OpenChartFile(Platform& platform, const char* path) {
+  Platform_CloseChartFile(platform);
   fake.openedPaths.emplace_back(path);
   if (fake.files.count(path) == 0) return 0;
   fake.openFile = path;
@@ -98,11 +134,11 @@ int Platform_OpenChartFile(const char* path) {
   return 1;
 }
 
-uint32_t Platform_ChartFileSize() {
+uint32_t Platform_ChartFileSize(Platform&) {
   return fake.fileOpen ? uint32_t(fake.files[fake.openFile].size()) : 0;
 }
 
-int Platform_ReadChartFile(char* buffer, uint32_t size) {
+int Platform_ReadChartFile(Platform&, char* buffer, uint32_t size) {
   if (!fake.fileOpen || fake.readFails) return 0;
   const std::string& bytes = fake.files[fake.openFile];
   uint32_t available = uint32_t(bytes.size());
@@ -113,14 +149,14 @@ int Platform_ReadChartFile(char* buffer, uint32_t size) {
   return delivered == size ? 1 : 0;
 }
 
-void Platform_CloseChartFile() {
+void Platform_CloseChartFile(Platform&) {
   if (!fake.fileOpen) return;
   fake.fileOpen = false;
   fake.openFile.clear();
   ++fake.closes;
 }
 
-char* Platform_AllocChartBlock(uint32_t size) {
+char* Platform_AllocChartBlock(Platform&, uint32_t size) {
   if (fake.allocFails) return nullptr;
   // Exactly `size` bytes (one for an empty request), so ASan catches any
   // read past the block.
@@ -131,7 +167,7 @@ char* Platform_AllocChartBlock(uint32_t size) {
   return block;
 }
 
-void Platform_FreeChartBlock(char* block) {
+void Platform_FreeChartBlock(Platform&, char* block) {
   auto found = fake.blocks.find(block);
   if (found == fake.blocks.end()) return;
   fake.blockEvents.push_back("free " + std::to_string(found->second));
@@ -139,13 +175,13 @@ void Platform_FreeChartBlock(char* block) {
   std::free(block);
 }
 
-int Platform_StartMakingChart(int32_t, const char* fileName, const char*, const char*, char (&why)[kMakingTextSize]) {
+int Platform_StartMakingChart(Platform&, const Settings&, int32_t, const char* fileName, const char*, const char*, char (&why)[kMakingTextSize]) {
   fake.makingStarts.emplace_back(fileName);
   if (!fake.makingStartFails) return 1;
   std::snprintf(why, sizeof why, "%s", fake.makingWhy.c_str());
   return 0;
 }
 
-void Platform_PollMakingChart(MakingReport& report) { report = fake.making; }
+void Platform_PollMakingChart(Platform&, MakingReport& report) { report = fake.making; }
 
-void Platform_StopMakingChart() { ++fake.makingStops; }
+void Platform_StopMakingChart(Platform&) { ++fake.makingStops; }

@@ -11,6 +11,13 @@
 #include <vector>
 
 #include "base/chart_worker.h"
+#include "base/event_log.h"
+#include "base/settings.h"
+#include "play/game.h"
+
+// The fake's platform and canvas: the recorder below stands behind both.
+struct Platform {};
+struct Canvas {};
 
 // One drawing call into the back buffer, as the field pass or banner made it.
 struct DrawCall {
@@ -84,8 +91,21 @@ struct FakePlatform {
 };
 
 extern FakePlatform fake;
+extern Platform fakePlatform;
+extern Canvas fakeCanvas;
 
+// The game and settings the tests play on, wired to the fake platform and
+// canvas.
+extern Settings testSettings;
+extern Game testGame;
+
+// Puts the fake back to its starting state. Leaves the test game alone.
 void FakePlatform_Reset();
+// A new test game and settings as at load time, wired to the fake (log
+// lines off). Frees nothing the old game held.
+void ResetTestGame();
+// What a flame thread of the test game works on.
+FlameWork TestFlameWork();
 
 // The log's lines, each without its CR LF.
 std::vector<std::string> FakePlatform_LogLines();

@@ -11,12 +11,16 @@
 
 namespace {
 
+// The fire the tests step, kept from test to test as the plug-in keeps its own.
+FlameState fire;
+
+
 struct Flame {
   std::vector<uint8_t> image = std::vector<uint8_t>(kFlameBytes);
   std::vector<uint8_t> seed = std::vector<uint8_t>(kFlameWidth);
   uint8_t& at(int row, int x) { return image[row * kFlameRowBytes + x]; }
   void Clear() { ClearFlame(image.data(), seed.data()); }
-  void Step() { StepFlame(image.data(), seed.data()); }
+  void Step() { StepFlame(fire, image.data(), seed.data()); }
 };
 
 TEST(FlamePalette, TellingEntriesAndUntouchedEnds) {
@@ -78,11 +82,11 @@ TEST(FlameHeat, WalksToItsRestingPoint) {
 }
 
 TEST(FlameRandom, ResetRepeatsTheSequence) {
-  ResetFlameRandom();
+  ResetFlameRandom(fire);
   std::vector<int32_t> first(400);
-  for (int32_t& v : first) v = DrawFlameRandom();
-  ResetFlameRandom();
-  for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(DrawFlameRandom(), first[i]) << i;
+  for (int32_t& v : first) v = DrawFlameRandom(fire);
+  ResetFlameRandom(fire);
+  for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(DrawFlameRandom(fire), first[i]) << i;
   auto [lowest, highest] = std::minmax_element(first.begin(), first.end());
   EXPECT_GE(*lowest, 0);
   EXPECT_LE(*highest, 32767);
@@ -134,14 +138,14 @@ struct ReferenceFlame {
 // Puts the flame state the tests change back as it was.
 class FlameStep : public testing::Test {
  protected:
-  void SetUp() override { ResetFlameRandom(); }
+  void SetUp() override { ResetFlameRandom(fire); }
   void TearDown() override {
-    flameGenerator = savedGenerator;
-    flameHeat = savedHeat;
-    ResetFlameRandom();
+    fire.generator = savedGenerator;
+    fire.heat = savedHeat;
+    ResetFlameRandom(fire);
   }
-  const uint32_t savedGenerator = flameGenerator;
-  const int32_t savedHeat = flameHeat;
+  const uint32_t savedGenerator = fire.generator;
+  const int32_t savedHeat = fire.heat;
 };
 
 TEST_F(FlameStep, TicksMatchTheReferenceCellByCell) {
@@ -151,21 +155,21 @@ TEST_F(FlameStep, TicksMatchTheReferenceCellByCell) {
   for (uint8_t& b : flame.image) b = uint8_t(16 + heatByte(noise) % 240);
   // Many cells at 255 so the first ticks, at heat 244, meet full cells.
   for (uint8_t& b : flame.seed) b = uint8_t(std::min(255, 16 + heatByte(noise)));
-  flameGenerator = 0x9E3779B9u;
+  fire.generator = 0x9E3779B9u;
 
   ReferenceFlame ref;
   ref.image.assign(flame.image.begin(), flame.image.end());
   ref.seed.assign(flame.seed.begin(), flame.seed.end());
-  ref.generator = flameGenerator;
+  ref.generator = fire.generator;
   for (int32_t heat : {244, 223, 100}) {
     for (int tick = 0; tick < 40; ++tick) {
-      const uint32_t randomBefore = flameRandomState;
+      const uint32_t randomBefore = fire.random;
       ref.draws.resize(400);
-      for (int32_t& d : ref.draws) d = DrawFlameRandom();
+      for (int32_t& d : ref.draws) d = DrawFlameRandom(fire);
       ref.used = 0;
-      flameRandomState = randomBefore;
+      fire.random = randomBefore;
 
-      flameHeat = heat;
+      fire.heat = heat;
       flame.Step();
       ref.Tick(heat);
 
@@ -173,10 +177,10 @@ TEST_F(FlameStep, TicksMatchTheReferenceCellByCell) {
           << "heat " << heat << " tick " << tick;
       ASSERT_TRUE(std::equal(ref.seed.begin(), ref.seed.end(), flame.seed.begin()))
           << "heat " << heat << " tick " << tick;
-      ASSERT_EQ(flameGenerator, ref.generator) << "heat " << heat << " tick " << tick;
-      const uint32_t randomAfter = flameRandomState;
-      ASSERT_EQ(DrawFlameRandom(), ref.draws[ref.used]) << "draws taken, tick " << tick;
-      flameRandomState = randomAfter;
+      ASSERT_EQ(fire.generator, ref.generator) << "heat " << heat << " tick " << tick;
+      const uint32_t randomAfter = fire.random;
+      ASSERT_EQ(DrawFlameRandom(fire), ref.draws[ref.used]) << "draws taken, tick " << tick;
+      fire.random = randomAfter;
     }
   }
   EXPECT_GT(ref.sparks, 0) << "the ticks should include a spark";
@@ -186,9 +190,9 @@ TEST_F(FlameStep, TicksMatchTheReferenceCellByCell) {
 // draw after the 100 scan directions fires and the next one picks `start`.
 bool FindSparkState(int start, uint32_t& state) {
   for (uint32_t s = 0; s < (1u << 22); ++s) {
-    flameRandomState = s;
-    for (int i = 0; i < kFlameRiseRows; ++i) DrawFlameRandom();
-    if (DrawFlameRandom() % 15 == 0 && DrawFlameRandom() % 282 == start) {
+    fire.random = s;
+    for (int i = 0; i < kFlameRiseRows; ++i) DrawFlameRandom(fire);
+    if (DrawFlameRandom(fire) % 15 == 0 && DrawFlameRandom(fire) % 282 == start) {
       state = s;
       return true;
     }
@@ -201,8 +205,8 @@ TEST_F(FlameStep, FeedColdsTheEdgesAfterASparkAtTheRightEnd) {
   ASSERT_TRUE(FindSparkState(281, state));
   Flame flame;
   flame.Clear();
-  flameHeat = 223;
-  flameRandomState = state;
+  fire.heat = 223;
+  fire.random = state;
   flame.Step();
   EXPECT_EQ(flame.seed[285], kFlameSpark) << "the spark lit up to cell 285";
   EXPECT_GT(flame.seed[284], 200);
@@ -226,7 +230,7 @@ TEST_F(FlameStep, SeedHeldUnderTheHeatLimitWithoutWrapping) {
     Flame flame;
     flame.Clear();
     std::fill(flame.seed.begin(), flame.seed.end(), 255);
-    flameHeat = c.heat;
+    fire.heat = c.heat;
     int hottestSeen = 0;
     for (int tick = 0; tick < 60; ++tick) {
       flame.Step();
@@ -251,7 +255,7 @@ TEST_F(FlameStep, WritesOnlyTheShownColumnsOfRisingRows) {
 
   int hottestMidRow = 0;
   for (int tick = 0; tick < 400; ++tick) {
-    flameHeat = tick < 200 ? 239 : 110;
+    fire.heat = tick < 200 ? 239 : 110;
     flame.Step();
     for (int r = 0; r <= kFlameRiseRows; ++r) {
       uint8_t* row = &flame.at(r, 0);

@@ -9,6 +9,7 @@
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
 #include "base/settings.h"
+#include "fakes/platform_fake.h"
 
 namespace {
 
@@ -31,20 +32,20 @@ class FlameTickTest : public testing::Test {
     image.assign(kFlameBytes, kFlameCold);
     mask.assign(kFlameBytes, kMaskBackground);
     seed.assign(kFlameWidth, kFlameCold);
-    flameBuffers = {image.data(), mask.data(), seed.data()};
-    flameHeat = 100;
-    FlameMood.store(kMoodSurge);
-    sampledPosition.store(0);
-    ResetFlameRandom();
+    testGame.flameBuffers = {image.data(), mask.data(), seed.data()};
+    testGame.fire.heat = 100;
+    testGame.flame.FlameMood.store(kMoodSurge);
+    testGame.clock.sampledPosition.store(0);
+    ResetFlameRandom(testGame.fire);
   }
   void TearDown() override {
-    flameBuffers = {};
-    SHOW_FLAME.store(0);
+    testGame.flameBuffers = {};
+    testSettings.showFlame.store(0);
   }
   // Runs `ticks` ticks from a fresh thread's counter.
   void Run(FakeHost& host, int ticks) {
     int32_t counter = 0;
-    for (host.tick = 1; host.tick <= ticks; ++host.tick) FlameTick(counter, Ask, &host);
+    for (host.tick = 1; host.tick <= ticks; ++host.tick) FlameTick(TestFlameWork(), counter, Ask, &host);
   }
   std::vector<uint8_t> image, mask, seed;
 };
@@ -57,29 +58,29 @@ TEST_F(FlameTickTest, SamplesThePositionEveryThirtySecondTickOnlyWhileNotPlaying
       {1, {{32, 104}, {64, 104}}, 0},
   };
   for (const Case& c : cases) {
-    sampledPosition.store(0);
+    testGame.clock.sampledPosition.store(0);
     FakeHost host;
     host.isPlaying = c.isPlaying;
     Run(host, 95);
     EXPECT_EQ(host.requests, c.requests) << c.isPlaying;
-    EXPECT_EQ(sampledPosition.load(), c.sampled) << c.isPlaying;
+    EXPECT_EQ(testGame.clock.sampledPosition.load(), c.sampled) << c.isPlaying;
   }
 }
 
 TEST_F(FlameTickTest, FlameBurnsAndHeatWalksOnlyWhileShown) {
   FakeHost host;
   Run(host, 10);
-  EXPECT_EQ(flameHeat, 100) << "no flame shown: the heat stays";
+  EXPECT_EQ(testGame.fire.heat, 100) << "no flame shown: the heat stays";
   EXPECT_EQ(image, std::vector<uint8_t>(kFlameBytes, kFlameCold));
-  SHOW_FLAME.store(1);
+  testSettings.showFlame.store(1);
   Run(host, 10);
-  EXPECT_EQ(flameHeat, 150) << "a surge: five up a tick";
+  EXPECT_EQ(testGame.fire.heat, 150) << "a surge: five up a tick";
   EXPECT_NE(image, std::vector<uint8_t>(kFlameBytes, kFlameCold));
   EXPECT_NE(mask, std::vector<uint8_t>(kFlameBytes, kMaskBackground));
   // Surfaces that could not be made: the flame stays off, nothing is written.
-  flameBuffers = {};
+  testGame.flameBuffers = {};
   Run(host, 10);
-  EXPECT_EQ(flameHeat, 150);
+  EXPECT_EQ(testGame.fire.heat, 150);
 }
 
 }  // namespace

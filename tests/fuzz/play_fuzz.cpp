@@ -28,7 +28,7 @@ constexpr char kChart[] =
 
 
 void CheckLanes() {
-  for (const Lane& lane : lanes) {
+  for (const Lane& lane : testGame.field.lanes) {
     Check(lane.judgeIndex >= 0 && lane.judgeIndex < kSlotsPerLane);
     Check(lane.writeIndex >= 0 && lane.writeIndex < kSlotsPerLane);
     Check(lane.retireIndex >= 0 && lane.retireIndex < kSlotsPerLane);
@@ -37,7 +37,7 @@ void CheckLanes() {
     Check(ArrowsInFlight(lane) <= kSlotsPerLane - 1);
     for (int32_t travel : lane.travel) Check(travel >= 0);
   }
-  Check(combo >= -1);
+  Check(testGame.field.combo >= -1);
 }
 
 int32_t Take32(const uint8_t*& data, size_t& size) {
@@ -53,23 +53,23 @@ int32_t Take32(const uint8_t*& data, size_t& size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetPlayField();
-  std::strcpy(MSD_PATH, "C:\\c");
+  std::strcpy(testSettings.msdPath, "C:\\c");
   fake.files["C:\\c\\Song.msd"] = kChart;
   fake.fileNames[0] = "C:\\m\\Song.mp3";
   // Each frame takes 6 bytes: position (4), interval (1), keys and level (1).
   while (size >= 6) {
     fake.position = Take32(data, size);
-    frameInterval = data[0];
+    testGame.frame.frameInterval = data[0];
     uint8_t keys = data[1];
     data += 2;
     size -= 2;
-    LEVEL = (keys >> 4) % 4;
-    if (keys & 0x80) sampledPosition.store(int32_t(uint32_t(fake.position) - 1000u));
+    testSettings.level = (keys >> 4) % 4;
+    if (keys & 0x80) testGame.clock.sampledPosition.store(int32_t(uint32_t(fake.position) - 1000u));
     fake.isPlaying = (keys & 0x40) ? 0 : 1;
-    PlayFrame();
+    PlayFrame(testGame);
     CheckLanes();
     for (int n = 0; n < kLaneCount; ++n) {
-      if (keys & (1u << n)) OnGameKey(kKeyDownMessage, gameKeys[n], (keys & 0x20) ? 0x40000000 : 0);
+      if (keys & (1u << n)) OnGameKey(testGame, kKeyDownMessage, gameKeys[n], (keys & 0x20) ? 0x40000000 : 0);
     }
     CheckLanes();
   }

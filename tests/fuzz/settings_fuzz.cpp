@@ -20,35 +20,35 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 9) return 0;
-  ReleaseStepChart();
+  ReleaseStepChart(fakePlatform, testGame.chart);
   FakePlatform_Reset();
-  InitStepChart();
-  lastStep = -1;
-  WRITE_LOG = 0;
-  std::memcpy(&LEVEL, data, 4);
+  InitStepChart(testGame.chart);
+  testGame.clock.lastStep = -1;
+  SetLogLinesOn(false);
+  std::memcpy(&testSettings.level, data, 4);
   int32_t flame = 0;
   std::memcpy(&flame, data + 4, 4);
-  SHOW_FLAME.store(flame);
+  testSettings.showFlame.store(flame);
   size_t pathLength = data[8] % kPathSize;
   data += 9;
   size -= 9;
   if (pathLength > size) pathLength = size;
-  std::memcpy(MSD_PATH, data, pathLength);
-  MSD_PATH[pathLength] = '\0';
+  std::memcpy(testSettings.msdPath, data, pathLength);
+  testSettings.msdPath[pathLength] = '\0';
   std::string title(reinterpret_cast<const char*>(data + pathLength), size - pathLength);
   title = title.substr(0, std::strlen(title.c_str()));
   if (title.size() >= kPathSize) title.resize(kPathSize - 1);
   // The chart sits where the game will look for it.
   char path[kPathSize];
-  size_t full = buildChartPath(MSD_PATH, title.c_str(), path, sizeof path);
+  size_t full = buildChartPath(testSettings.msdPath, title.c_str(), path, sizeof path);
   Check(std::strlen(path) < sizeof path && (full >= sizeof path || std::strlen(path) == full));
   fake.files[path] = "#BPM:120;\r\n#SINGLE:BASIC:3:\r\n4286;\r\n#SINGLE:ANOTH:5:\r\n1379;\r\n";
-  LoadStepChart(title.c_str());
+  LoadStepChart(fakePlatform, testSettings, testGame.chart, title.c_str());
   for (int32_t position : {0, 300, 700, 1200, -1, 2147483647}) {
     fake.position = position;
     char step = '0';
     StepClockReport report;
-    int result = PollStepClock(step, report);
+    int result = PollStepClock(fakePlatform, testGame.chart, testSettings.level, testGame.clock, step, report);
     Check(result >= -1 && result <= 1);
   }
   return 0;

@@ -50,26 +50,26 @@ class Surfaces : public testing::Test {
     ASSERT_NE(PluginModule(), nullptr) << "vis_stompara.dll beside the tests";
     moduleInstance = PluginModule();
   }
-  void TearDown() override { FreeSurfaces(); }
+  void TearDown() override { FreeSurfaces(testCanvas); }
 };
 
 TEST_F(Surfaces, AllFourAreMadeFromTheModulesBitmaps) {
-  MakeSpriteSheets();
-  for (SpriteSurface* surface : {&backgroundPicture, &targetSheet, &arrowSheet, &maskSheet}) {
+  MakeSpriteSheets(testCanvas);
+  for (SpriteSurface* surface : {&testCanvas.backgroundPicture, &testCanvas.targetSheet, &testCanvas.arrowSheet, &testCanvas.maskSheet}) {
     EXPECT_NE(surface->memoryDC, nullptr);
     EXPECT_NE(surface->bitmap, nullptr);
     EXPECT_NE(surface->displacedBitmap, nullptr);
   }
   BITMAP info;
-  ASSERT_TRUE(GetObjectA(backgroundPicture.bitmap, sizeof info, &info));
+  ASSERT_TRUE(GetObjectA(testCanvas.backgroundPicture.bitmap, sizeof info, &info));
   EXPECT_EQ(info.bmWidth, 288);
   EXPECT_EQ(info.bmHeight, 310);
 }
 
 TEST_F(Surfaces, ShrinkMakesEachPixelTheAndOfItsFourSourcePixels) {
   struct Sheet { SpriteSurface* surface; int id, width, height; };
-  MakeSpriteSheets();
-  const Sheet sheets[] = {{&targetSheet, 102, 256, 128}, {&arrowSheet, 101, 256, 768}, {&maskSheet, 103, 256, 64}};
+  MakeSpriteSheets(testCanvas);
+  const Sheet sheets[] = {{&testCanvas.targetSheet, 102, 256, 128}, {&testCanvas.arrowSheet, 101, 256, 768}, {&testCanvas.maskSheet, 103, 256, 64}};
   for (const Sheet& sheet : sheets) {
     Pixels source = ReadResource(sheet.id, sheet.width, sheet.height);
     Pixels shrunk = ReadPixels(sheet.surface->memoryDC, sheet.surface->bitmap, sheet.width, sheet.height);
@@ -81,10 +81,10 @@ TEST_F(Surfaces, ShrinkMakesEachPixelTheAndOfItsFourSourcePixels) {
 }
 
 TEST_F(Surfaces, ShrunkMaskIsBlackWhereverAnySourcePixelWasAndCoversTheTargets) {
-  MakeSpriteSheets();
+  MakeSpriteSheets(testCanvas);
   Pixels source = ReadResource(103, 256, 64);
-  Pixels mask = ReadPixels(maskSheet.memoryDC, maskSheet.bitmap, 256, 64);
-  Pixels targets = ReadPixels(targetSheet.memoryDC, targetSheet.bitmap, 256, 128);
+  Pixels mask = ReadPixels(testCanvas.maskSheet.memoryDC, testCanvas.maskSheet.bitmap, 256, 64);
+  Pixels targets = ReadPixels(testCanvas.targetSheet.memoryDC, testCanvas.targetSheet.bitmap, 256, 128);
   int blackCells = 0;
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 128; ++x) {
@@ -101,10 +101,10 @@ TEST_F(Surfaces, ShrunkMaskIsBlackWhereverAnySourcePixelWasAndCoversTheTargets) 
 }
 
 TEST_F(Surfaces, ArrowCellThreeElevenIsTheLastRowsRightArrow) {
-  MakeSpriteSheets();
+  MakeSpriteSheets(testCanvas);
   Pixels source = ReadResource(101, 256, 768);
-  Pixels arrows = ReadPixels(arrowSheet.memoryDC, arrowSheet.bitmap, 256, 768);
-  Pixels mask = ReadPixels(maskSheet.memoryDC, maskSheet.bitmap, 256, 64);
+  Pixels arrows = ReadPixels(testCanvas.arrowSheet.memoryDC, testCanvas.arrowSheet.bitmap, 256, 768);
+  Pixels mask = ReadPixels(testCanvas.maskSheet.memoryDC, testCanvas.maskSheet.bitmap, 256, 64);
   int coloured = 0;
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32; ++x) {
@@ -120,25 +120,25 @@ TEST_F(Surfaces, AFailedSurfaceLeavesTheLaterOnesUnmade) {
   HMODULE backgroundOnly = LoadLibraryA("background_only_res.dll");
   ASSERT_NE(backgroundOnly, nullptr);
   moduleInstance = backgroundOnly;
-  MakeSpriteSheets();
-  EXPECT_NE(backgroundPicture.bitmap, nullptr);
-  EXPECT_EQ(targetSheet.bitmap, nullptr);
-  EXPECT_EQ(arrowSheet.memoryDC, nullptr);
-  EXPECT_EQ(arrowSheet.bitmap, nullptr);
-  EXPECT_EQ(maskSheet.memoryDC, nullptr);
-  EXPECT_EQ(maskSheet.bitmap, nullptr);
-  FreeSurfaces();  // safe on surfaces that were never made
-  EXPECT_EQ(targetSheet.memoryDC, nullptr);
+  MakeSpriteSheets(testCanvas);
+  EXPECT_NE(testCanvas.backgroundPicture.bitmap, nullptr);
+  EXPECT_EQ(testCanvas.targetSheet.bitmap, nullptr);
+  EXPECT_EQ(testCanvas.arrowSheet.memoryDC, nullptr);
+  EXPECT_EQ(testCanvas.arrowSheet.bitmap, nullptr);
+  EXPECT_EQ(testCanvas.maskSheet.memoryDC, nullptr);
+  EXPECT_EQ(testCanvas.maskSheet.bitmap, nullptr);
+  FreeSurfaces(testCanvas);  // safe on surfaces that were never made
+  EXPECT_EQ(testCanvas.targetSheet.memoryDC, nullptr);
   FreeLibrary(backgroundOnly);
 }
 
 TEST_F(Surfaces, BannerFontIsSelectedWithATransparentBackground) {
   HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 288, 310, nullptr, nullptr, nullptr, nullptr);
-  MakeBackBuffer(window);
-  MakeBannerFont();
-  EXPECT_EQ(GetBkMode(backBuffer.memoryDC), TRANSPARENT);
+  MakeBackBuffer(testCanvas, window);
+  MakeBannerFont(testCanvas);
+  EXPECT_EQ(GetBkMode(testCanvas.backBuffer.memoryDC), TRANSPARENT);
   LOGFONTA font = {};
-  GetObjectA(GetCurrentObject(backBuffer.memoryDC, OBJ_FONT), sizeof font, &font);
+  GetObjectA(GetCurrentObject(testCanvas.backBuffer.memoryDC, OBJ_FONT), sizeof font, &font);
   EXPECT_EQ(font.lfHeight, 30);
   EXPECT_EQ(font.lfQuality, PROOF_QUALITY);
   EXPECT_STREQ(font.lfFaceName, "impact");
@@ -146,17 +146,17 @@ TEST_F(Surfaces, BannerFontIsSelectedWithATransparentBackground) {
   // Text leaves the pixels between its strokes as they were.
   RECT all = {0, 0, 288, 310};
   HBRUSH fill = CreateSolidBrush(RGB(10, 20, 30));
-  FillRect(backBuffer.memoryDC, &all, fill);
+  FillRect(testCanvas.backBuffer.memoryDC, &all, fill);
   DeleteObject(fill);
-  SetTextColor(backBuffer.memoryDC, RGB(255, 128, 128));
-  TextOutA(backBuffer.memoryDC, 100, 120, "MISS!", 5);
-  Pixels after = ReadPixels(backBuffer.memoryDC, backBuffer.bitmap, 288, 310);
+  SetTextColor(testCanvas.backBuffer.memoryDC, RGB(255, 128, 128));
+  TextOutA(testCanvas.backBuffer.memoryDC, 100, 120, "MISS!", 5);
+  Pixels after = ReadPixels(testCanvas.backBuffer.memoryDC, testCanvas.backBuffer.bitmap, 288, 310);
   int kept = 0, inked = 0;
   for (int y = 120; y < 150; ++y)
     for (int x = 100; x < 170; ++x) (after.at(x, y) == 0x0A141E ? kept : inked)++;
   EXPECT_GT(inked, 50);
   EXPECT_GT(kept, 500);
-  FreeBannerFont();
+  FreeBannerFont(testCanvas);
   DestroyWindow(window);
 }
 

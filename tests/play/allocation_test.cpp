@@ -40,23 +40,23 @@ namespace {
 
 TEST(Allocation, AThousandFramesOfPlayAllocateNothing) {
   ResetPlayField();
-  std::snprintf(MSD_PATH, sizeof MSD_PATH, "C:\\charts");
+  std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "C:\\charts");
   fake.files["C:\\charts\\Song.msd"] = "#BPM:300;\r\n#SINGLE:BASIC:3:\r\n" + std::string(2000, 'B') + ";\r\n";
   fake.fileNames[0] = "C:\\music\\Song.mp3";
   // The fake records what the game asks and draws: room made beforehand.
   fake.draws.reserve(200000);
   fake.requests.reserve(20000);
-  frameInterval = 25;
+  testGame.frame.frameInterval = 25;
   fake.position = 1;
-  PlayFrame();  // loads the chart: the one allocation of a song
+  PlayFrame(testGame);  // loads the chart: the one allocation of a song
   long before = allocations.load();
   for (int frame = 0; frame < 1000; ++frame) {
     fake.position = 25 * frame + 50;
-    PlayFrame();
-    if (frame % 3 == 0) OnGameKey(kKeyDownMessage, gameKeys[frame % 4], 0);
+    PlayFrame(testGame);
+    if (frame % 3 == 0) OnGameKey(testGame, kKeyDownMessage, gameKeys[frame % 4], 0);
   }
   EXPECT_EQ(allocations.load() - before, 0);
-  EXPECT_NE(combo, 0);  // the frames did play: arrows spawned and were judged
+  EXPECT_NE(testGame.field.combo, 0);  // the frames did play: arrows spawned and were judged
 }
 
 }  // namespace

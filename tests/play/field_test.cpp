@@ -25,11 +25,11 @@ TEST_F(Field, PassDrawsTargetsThenArrowsOldestFirstAndMovesThem) {
   PlaceArrow(0, 100);
   PlaceArrow(0, 40);
   int32_t hitSlot = PlaceArrow(2, 290);
-  lanes[2].hit[hitSlot] = 1;  // judged in this pass, never drawn again
+  testGame.field.lanes[2].hit[hitSlot] = 1;  // judged in this pass, never drawn again
   PlaceArrow(3, 2);
-  frameInterval = 30;
-  colourPhase = 59;  // colour row 11
-  DrawField(true);
+  testGame.frame.frameInterval = 30;
+  testGame.frame.colourPhase = 59;  // colour row 11
+  DrawField(testGame, true);
   const std::vector<DrawCall> expected = {
       Masked(1, 0, 0, 60, 16),    Masked(0, 0, 352, 60, 210), Masked(0, 0, 352, 60, 270),
       Masked(1, 32, 0, 105, 16),
@@ -37,31 +37,31 @@ TEST_F(Field, PassDrawsTargetsThenArrowsOldestFirstAndMovesThem) {
       Masked(1, 96, 0, 195, 16),  Masked(0, 96, 352, 195, 308),
   };
   EXPECT_EQ(fake.draws, expected);
-  EXPECT_EQ(lanes[0].travel[0], 103);
-  EXPECT_EQ(lanes[0].travel[1], 43);
-  EXPECT_EQ(lanes[2].travel[hitSlot], 293) << "a hit arrow keeps rising unseen";
-  EXPECT_EQ(lanes[2].unjudgedCount, 0);
-  EXPECT_EQ(lanes[3].travel[0], 5);
+  EXPECT_EQ(testGame.field.lanes[0].travel[0], 103);
+  EXPECT_EQ(testGame.field.lanes[0].travel[1], 43);
+  EXPECT_EQ(testGame.field.lanes[2].travel[hitSlot], 293) << "a hit arrow keeps rising unseen";
+  EXPECT_EQ(testGame.field.lanes[2].unjudgedCount, 0);
+  EXPECT_EQ(testGame.field.lanes[3].travel[0], 5);
   fake.draws.clear();
-  DrawField(false);
-  EXPECT_EQ(lanes[0].travel[0], 103) << "a pass from a key press moves nothing";
+  DrawField(testGame, false);
+  EXPECT_EQ(testGame.field.lanes[0].travel[0], 103) << "a pass from a key press moves nothing";
   EXPECT_EQ(fake.draws.size(), expected.size());
 }
 
 TEST_F(Field, PressAnimationShowsFiveSizesThenTheNormalTarget) {
-  pressed[1] = 1;
-  beatPulse = 2;  // does not matter to a lane in its press animation
+  testGame.field.pressed[1] = 1;
+  testGame.frame.beatPulse = 2;  // does not matter to a lane in its press animation
   const std::pair<int32_t, int32_t> sizes[] = {{20, 6}, {24, 4}, {26, 3}, {28, 2}, {30, 1}};
   for (const auto& size : sizes) {
     fake.draws.clear();
-    DrawField(true);
+    DrawField(testGame, true);
     ASSERT_GE(fake.draws.size(), 2u);
     EXPECT_EQ(fake.draws[1], Lit(32, 105 + size.second, 16 + size.second, size.first));
   }
-  EXPECT_EQ(pressed[1], 0);
-  EXPECT_EQ(pressFrame[1], 0);
+  EXPECT_EQ(testGame.field.pressed[1], 0);
+  EXPECT_EQ(testGame.field.pressFrame[1], 0);
   fake.draws.clear();
-  DrawField(true);
+  DrawField(testGame, true);
   EXPECT_EQ(fake.draws[1], Masked(1, 32, 32, 105, 16)) << "then the target, lit on the beat";
 }
 
@@ -69,12 +69,12 @@ TEST_F(Field, PressAnimationShowsFiveSizesThenTheNormalTarget) {
 int FrameAt(int32_t pos) {
   fake.position = pos;
   fake.draws.clear();
-  return PlayFrame();
+  return PlayFrame(testGame);
 }
 
 TEST_F(Field, TargetRowLightsOnEverySecondStepAndColoursCycle) {
   fake.fileNames[0] = "C:\\Music\\Song.mp3";
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
   // Steps fall due at 250, 500, 750 ms (120 BPM) with the drift correction.
   const std::pair<int32_t, int32_t> frames[] = {{260, 0}, {300, 0}, {510, 32}, {520, 0}, {760, 0}};
@@ -82,18 +82,18 @@ TEST_F(Field, TargetRowLightsOnEverySecondStepAndColoursCycle) {
     ASSERT_EQ(FrameAt(frame.first), 0);
     EXPECT_EQ(fake.draws.at(0), Masked(1, 0, frame.second, 60, 16)) << frame.first;
   }
-  colourPhase = 59;
+  testGame.frame.colourPhase = 59;
   ASSERT_EQ(FrameAt(770), 0);
-  EXPECT_EQ(colourPhase, 0);
+  EXPECT_EQ(testGame.frame.colourPhase, 0);
 }
 
 TEST_F(Field, FrameFollowsTheSongAndItsChart) {
-  WRITE_LOG = 1;
+  SetLogLinesOn(true);
   // No file name: the lanes still move, nothing is loaded.
   PlaceArrow(0, 50);
-  frameInterval = 30;
+  testGame.frame.frameInterval = 30;
   EXPECT_EQ(FrameAt(100), 0);
-  EXPECT_EQ(lanes[0].travel[0], 53);
+  EXPECT_EQ(testGame.field.lanes[0].travel[0], 53);
   EXPECT_EQ(FakePlatform_LogLines().front(), "Can't get mp3 name being played currently!");
   // A title that cannot be extracted counts as no file name.
   fake.fileNames[0] = "C:\\Music\\Song.mp3";
@@ -111,45 +111,45 @@ TEST_F(Field, FrameFollowsTheSongAndItsChart) {
   EXPECT_EQ(fake.configCalls, 1) << "a title that failed is not tried again";
   // The next song loads; the same title is not reloaded.
   fake.fileNames[0] = "C:\\Music\\Other.mp3";
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\Other.msd"] = WorkedExampleFile();
   EXPECT_EQ(FrameAt(260), 0);
-  EXPECT_EQ(lanes[0].unjudgedCount, 2) << "step '4' spawned beside the arrow in flight";
+  EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, 2) << "step '4' spawned beside the arrow in flight";
   fake.logWrites.clear();
   EXPECT_EQ(FrameAt(270), 0);
   EXPECT_EQ(FakePlatform_LogLines().at(2), "Not changed mp3 <Other.mp3>.");
   EXPECT_EQ(fake.openedPaths.size(), 2u);
   // Past the chart's end: FlameMood 3 before the banner runs.
-  combo = 0;
+  testGame.field.combo = 0;
   fake.logWrites.clear();
   EXPECT_EQ(FrameAt(9000), 0);
-  EXPECT_EQ(FlameMood.load(), kMoodChartEnded);
+  EXPECT_EQ(testGame.flame.FlameMood.load(), kMoodChartEnded);
   EXPECT_EQ(FakePlatform_LogLines().back(), "MSD data read ended.");
 }
 
 // A new song's judgements start afresh whether its chart loads or not; the
 // same song playing on keeps its combo.
 TEST_F(Field, NewSongClearsTheCombo) {
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
   struct Case { const char* song; int32_t comboAfter; };
   const std::vector<Case> cases = {
       {"C:\\Music\\Song.mp3", 0}, {"C:\\Music\\Song.mp3", 7}, {"C:\\Music\\None.mp3", 0}};
   for (const Case& c : cases) {
     fake.fileNames[0] = c.song;
-    combo = 7;
+    testGame.field.combo = 7;
     FrameAt(500);
-    EXPECT_EQ(combo, c.comboAfter) << c.song;
+    EXPECT_EQ(testGame.field.combo, c.comboAfter) << c.song;
   }
 }
 
 // A full lane refuses the spawn; the log tells it once for each song's chart.
 TEST_F(Field, FullLaneIsToldOncePerSong) {
-  WRITE_LOG = 1;
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  SetLogLinesOn(true);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
   fake.files["C:\\charts\\Other.msd"] = WorkedExampleFile();
-  auto fillLane0 = [] { while (ArrowsInFlight(lanes[0]) < kSlotsPerLane - 1) PlaceArrow(0, 100); };
+  auto fillLane0 = [] { while (ArrowsInFlight(testGame.field.lanes[0]) < kSlotsPerLane - 1) PlaceArrow(0, 100); };
   auto told = [] {
     std::vector<std::string> lines = FakePlatform_LogLines();
     return std::count(lines.begin(), lines.end(), "Lane full: 19 arrows in flight, so an arrow of this chart was left out.");
@@ -161,19 +161,19 @@ TEST_F(Field, FullLaneIsToldOncePerSong) {
   for (const Case& c : cases) {
     fake.fileNames[0] = c.song;
     fillLane0();
-    combo = 3;
+    testGame.field.combo = 3;
     ASSERT_EQ(FrameAt(c.ms), 0);
     EXPECT_EQ(told(), c.toldAfter) << c.song << " " << c.ms;
-    EXPECT_NE(combo, -1) << "a refused arrow charges no miss";
+    EXPECT_NE(testGame.field.combo, -1) << "a refused arrow charges no miss";
   }
-  EXPECT_EQ(ArrowsInFlight(lanes[1]), 1) << "the double's other arrow spawned";
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[1]), 1) << "the double's other arrow spawned";
 }
 
 // The ANSI name (request 211) lost the song's characters; the wide name
 // (request 214) finds the chart, while the log keeps the ANSI name.
 TEST_F(Field, WideNameFindsTheChartTheAnsiNameLost) {
-  WRITE_LOG = 1;
-  snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
+  SetLogLinesOn(true);
+  snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
   fake.files["C:\\charts\\T\u014dky\u014d Drift.msd"] = WorkedExampleFile();
   fake.fileNames[0] = "C:\\Music\\T?ky? Drift.mp3";
   EXPECT_EQ(FrameAt(100), 1) << "no wide name: the ANSI name finds nothing";

@@ -22,8 +22,8 @@ TEST_F(Keys, GameKeysAreNeverPassedOnOtherKeysAlways) {
     fake.isPlaying = playing;
     fake.passedKeys.clear();
     for (uintptr_t key : {kLeft, kDown, kUp, uintptr_t(0x27), kSpace, uintptr_t('A')}) {
-      OnGameKey(kKeyDownMessage, key, kFresh);
-      OnGameKey(kKeyUpMessage, key, kRelease);
+      OnGameKey(testGame, kKeyDownMessage, key, kFresh);
+      OnGameKey(testGame, kKeyUpMessage, key, kRelease);
     }
     const std::vector<PassedKey> expected = {{kKeyDownMessage, kSpace, kFresh}, {kKeyUpMessage, kSpace, kRelease},
                                              {kKeyDownMessage, 'A', kFresh}, {kKeyUpMessage, 'A', kRelease}};
@@ -43,30 +43,30 @@ TEST_F(Keys, OnlyAFreshPressWhilePlayingHitsAndAnimates) {
     ResetLanes();
     fake.isPlaying = c.playing;
     int32_t slot = PlaceArrow(0, 290);
-    pressed[0] = c.pressedBefore;
-    pressFrame[0] = c.pressedBefore ? 2 : 0;
-    OnGameKey(c.message, kLeft, c.data);
-    EXPECT_EQ(combo, c.hits ? 1 : 0) << c.playing << " " << c.data;
-    EXPECT_EQ(lanes[0].hit[slot], c.hits ? 1 : 0);
-    EXPECT_EQ(lanes[0].unjudgedCount, c.hits ? 0 : 1) << "judged at once";
-    EXPECT_EQ(pressFrame[0], c.hits ? 1 : c.pressedBefore ? 2 : 0);
-    EXPECT_EQ(lanes[0].travel[slot], 290) << "a key press moves nothing";
+    testGame.field.pressed[0] = c.pressedBefore;
+    testGame.field.pressFrame[0] = c.pressedBefore ? 2 : 0;
+    OnGameKey(testGame, c.message, kLeft, c.data);
+    EXPECT_EQ(testGame.field.combo, c.hits ? 1 : 0) << c.playing << " " << c.data;
+    EXPECT_EQ(testGame.field.lanes[0].hit[slot], c.hits ? 1 : 0);
+    EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, c.hits ? 0 : 1) << "judged at once";
+    EXPECT_EQ(testGame.field.pressFrame[0], c.hits ? 1 : c.pressedBefore ? 2 : 0);
+    EXPECT_EQ(testGame.field.lanes[0].travel[slot], 290) << "a key press moves nothing";
   }
 }
 
 TEST_F(Keys, TwoHitsInOneFrameAndAPressAdvancesOtherAnimations) {
   PlaceArrow(0, 290);
   PlaceArrow(1, 300);
-  pressed[2] = 1;
-  pressFrame[2] = 2;
-  OnGameKey(kKeyDownMessage, kLeft, kFresh);
-  OnGameKey(kKeyDownMessage, kDown, kFresh);
-  EXPECT_EQ(combo, 2);
-  EXPECT_EQ(pressFrame[2], 4) << "each key's field pass advances every press animation";
+  testGame.field.pressed[2] = 1;
+  testGame.field.pressFrame[2] = 2;
+  OnGameKey(testGame, kKeyDownMessage, kLeft, kFresh);
+  OnGameKey(testGame, kKeyDownMessage, kDown, kFresh);
+  EXPECT_EQ(testGame.field.combo, 2);
+  EXPECT_EQ(testGame.field.pressFrame[2], 4) << "each key's field pass advances every press animation";
   // An empty lane: the animation starts, nothing else changes.
-  OnGameKey(kKeyDownMessage, 0x27, kFresh);
-  EXPECT_EQ(pressed[3], 1);
-  EXPECT_EQ(combo, 2);
+  OnGameKey(testGame, kKeyDownMessage, 0x27, kFresh);
+  EXPECT_EQ(testGame.field.pressed[3], 1);
+  EXPECT_EQ(testGame.field.combo, 2);
 }
 
 TEST_F(Keys, BannerTextAndFlameMood) {
@@ -84,11 +84,11 @@ TEST_F(Keys, BannerTextAndFlameMood) {
   };
   for (const Case& c : cases) {
     fake.draws.clear();
-    combo = c.combo;
-    FlameMood.store(c.moodBefore);
-    DrawBanner();
+    testGame.field.combo = c.combo;
+    testGame.flame.FlameMood.store(c.moodBefore);
+    DrawBanner(testGame);
     EXPECT_EQ(fake.draws, c.draws) << c.combo;
-    EXPECT_EQ(FlameMood.load(), c.moodAfter) << c.combo;
+    EXPECT_EQ(testGame.flame.FlameMood.load(), c.moodAfter) << c.combo;
   }
 }
 

@@ -24,22 +24,22 @@ TEST_F(Lanes, StepCharactersSpawnTheirLanesInOrder) {
     int count = LanesOfStep(c.ch, named);
     EXPECT_EQ(std::vector<int>(named, named + count), c.lanes) << c.ch << ": lanes in spawn order";
     ResetLanes();
-    TakeStepCharacter(c.ch);
+    TakeStepCharacter(testGame.field, c.ch);
     for (int n = 0; n < kLaneCount; ++n) {
       bool spawned = std::find(c.lanes.begin(), c.lanes.end(), n) != c.lanes.end();
-      EXPECT_EQ(lanes[n].unjudgedCount, spawned ? 1 : 0) << c.ch << " lane " << n;
-      EXPECT_EQ(lanes[n].writeIndex, spawned ? 1 : 0) << c.ch << " lane " << n;
-      EXPECT_EQ(lanes[n].travel[0], spawned ? kSpawnTravel : 0) << c.ch << " lane " << n;
+      EXPECT_EQ(testGame.field.lanes[n].unjudgedCount, spawned ? 1 : 0) << c.ch << " lane " << n;
+      EXPECT_EQ(testGame.field.lanes[n].writeIndex, spawned ? 1 : 0) << c.ch << " lane " << n;
+      EXPECT_EQ(testGame.field.lanes[n].travel[0], spawned ? kSpawnTravel : 0) << c.ch << " lane " << n;
     }
   }
 }
 
 TEST_F(Lanes, SpawnWrapsTheRingAtNineteen) {
-  lanes[2].writeIndex = lanes[2].judgeIndex = lanes[2].retireIndex = 19;
-  SpawnArrow(2);
-  EXPECT_EQ(lanes[2].travel[19], 2);
-  EXPECT_EQ(lanes[2].writeIndex, 0);
-  EXPECT_EQ(ArrowsInFlight(lanes[2]), 1);
+  testGame.field.lanes[2].writeIndex = testGame.field.lanes[2].judgeIndex = testGame.field.lanes[2].retireIndex = 19;
+  SpawnArrow(testGame.field, 2);
+  EXPECT_EQ(testGame.field.lanes[2].travel[19], 2);
+  EXPECT_EQ(testGame.field.lanes[2].writeIndex, 0);
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[2]), 1);
 }
 
 TEST_F(Lanes, JudgeAndRetireBounds) {
@@ -51,37 +51,37 @@ TEST_F(Lanes, JudgeAndRetireBounds) {
   };
   for (const Case& c : cases) {
     ResetLanes();
-    FlameMood.store(kMoodCooling);
-    combo = 5;
+    testGame.flame.FlameMood.store(kMoodCooling);
+    testGame.field.combo = 5;
     int32_t slot = PlaceArrow(1, c.travel);
-    lanes[1].hit[slot] = c.hit;
-    JudgeOldest(1);
-    RetireOldest(1);
-    EXPECT_EQ(lanes[1].unjudgedCount, c.judged ? 0 : 1) << c.travel;
-    EXPECT_EQ(lanes[1].judgeIndex, c.judged ? 1 : 0) << c.travel;
-    EXPECT_EQ(combo, c.missed ? -1 : 5) << c.travel;
-    EXPECT_EQ(FlameMood.load(), c.missed ? kMoodSurge : kMoodCooling) << c.travel;
-    EXPECT_EQ(lanes[1].retireIndex, c.retired ? 1 : 0) << c.travel;
+    testGame.field.lanes[1].hit[slot] = c.hit;
+    JudgeOldest(testGame.field, 1, testGame.flame.FlameMood);
+    RetireOldest(testGame.field, 1);
+    EXPECT_EQ(testGame.field.lanes[1].unjudgedCount, c.judged ? 0 : 1) << c.travel;
+    EXPECT_EQ(testGame.field.lanes[1].judgeIndex, c.judged ? 1 : 0) << c.travel;
+    EXPECT_EQ(testGame.field.combo, c.missed ? -1 : 5) << c.travel;
+    EXPECT_EQ(testGame.flame.FlameMood.load(), c.missed ? kMoodSurge : kMoodCooling) << c.travel;
+    EXPECT_EQ(testGame.field.lanes[1].retireIndex, c.retired ? 1 : 0) << c.travel;
     if (c.retired) {
-      EXPECT_EQ(lanes[1].travel[slot] + lanes[1].hit[slot], 0);
+      EXPECT_EQ(testGame.field.lanes[1].travel[slot] + testGame.field.lanes[1].hit[slot], 0);
     }
   }
 }
 
 TEST_F(Lanes, EmptyLaneAndOneJudgementPerCall) {
-  JudgeOldest(0);
-  RetireOldest(0);
-  EXPECT_EQ(ArrowsInFlight(lanes[0]), 0);
-  EXPECT_EQ(combo, 0);
+  JudgeOldest(testGame.field, 0, testGame.flame.FlameMood);
+  RetireOldest(testGame.field, 0);
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[0]), 0);
+  EXPECT_EQ(testGame.field.combo, 0);
   // Two arrows past the miss bound are missed one call at a time.
   PlaceArrow(0, 320);
   PlaceArrow(0, 315);
-  JudgeOldest(0);
-  EXPECT_EQ(lanes[0].unjudgedCount, 1);
-  JudgeOldest(0);
-  EXPECT_EQ(lanes[0].unjudgedCount, 0);
-  JudgeOldest(0);
-  EXPECT_EQ(lanes[0].judgeIndex, 2) << "the judge stops at the write index";
+  JudgeOldest(testGame.field, 0, testGame.flame.FlameMood);
+  EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, 1);
+  JudgeOldest(testGame.field, 0, testGame.flame.FlameMood);
+  EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, 0);
+  JudgeOldest(testGame.field, 0, testGame.flame.FlameMood);
+  EXPECT_EQ(testGame.field.lanes[0].judgeIndex, 2) << "the judge stops at the write index";
 }
 
 TEST_F(Lanes, RiseIsOnePixelPerTenMillisecondsRounded) {
@@ -99,36 +99,36 @@ TEST_F(Lanes, HitWindowAndCombo) {
   };
   for (const Case& c : cases) {
     ResetLanes();
-    combo = c.comboBefore;
+    testGame.field.combo = c.comboBefore;
     int32_t slot = PlaceArrow(3, c.travel);
-    EXPECT_EQ(HitOldest(3), c.hit) << c.travel;
-    EXPECT_EQ(lanes[3].hit[slot], c.hit) << c.travel;
-    EXPECT_EQ(combo, c.comboAfter) << c.travel;
+    EXPECT_EQ(HitOldest(testGame.field, 3), c.hit) << c.travel;
+    EXPECT_EQ(testGame.field.lanes[3].hit[slot], c.hit) << c.travel;
+    EXPECT_EQ(testGame.field.combo, c.comboAfter) << c.travel;
   }
   ResetLanes();
-  EXPECT_EQ(HitOldest(3), 0) << "a lane with no unjudged arrow";
+  EXPECT_EQ(HitOldest(testGame.field, 3), 0) << "a lane with no unjudged arrow";
 }
 
 // A lane keeps at most 19 arrows in flight: the twentieth spawn is refused,
 // and the oldest arrow, perhaps still in the hit window, stays unjudged.
 TEST_F(Lanes, FullRingRefusesTheSpawn) {
   for (int i = 0; i < 19; ++i) PlaceArrow(0, 300 - 10 * i);
-  combo = 5;
-  EXPECT_FALSE(SpawnArrow(0));
-  EXPECT_EQ(TakeStepCharacter('1'), 1) << "'1' names lanes 0 and 1: only lane 1 takes its arrow";
-  EXPECT_EQ(ArrowsInFlight(lanes[0]), 19);
-  EXPECT_EQ(ArrowsInFlight(lanes[1]), 1);
-  EXPECT_EQ(lanes[0].unjudgedCount, 19);
-  EXPECT_EQ(lanes[0].retireIndex, 0);
-  EXPECT_EQ(lanes[0].travel[0], 300);
-  EXPECT_EQ(HitOldest(0), 1) << "the oldest arrow can still be hit";
-  EXPECT_EQ(combo, 6);
+  testGame.field.combo = 5;
+  EXPECT_FALSE(SpawnArrow(testGame.field, 0));
+  EXPECT_EQ(TakeStepCharacter(testGame.field, '1'), 1) << "'1' names lanes 0 and 1: only lane 1 takes its arrow";
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[0]), 19);
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[1]), 1);
+  EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, 19);
+  EXPECT_EQ(testGame.field.lanes[0].retireIndex, 0);
+  EXPECT_EQ(testGame.field.lanes[0].travel[0], 300);
+  EXPECT_EQ(HitOldest(testGame.field, 0), 1) << "the oldest arrow can still be hit";
+  EXPECT_EQ(testGame.field.combo, 6);
   // Once the oldest retires the lane takes arrows again.
-  lanes[0].travel[0] = kRetireBound + 1;
-  JudgeOldest(0);
-  RetireOldest(0);
-  EXPECT_TRUE(SpawnArrow(0));
-  EXPECT_EQ(ArrowsInFlight(lanes[0]), 19);
+  testGame.field.lanes[0].travel[0] = kRetireBound + 1;
+  JudgeOldest(testGame.field, 0, testGame.flame.FlameMood);
+  RetireOldest(testGame.field, 0);
+  EXPECT_TRUE(SpawnArrow(testGame.field, 0));
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[0]), 19);
 }
 
 }  // namespace

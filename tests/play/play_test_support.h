@@ -14,43 +14,34 @@
 // Every lane, the press state and combo as at load time (the game itself
 // never clears the lanes as a whole).
 inline void ResetLanes() {
-  std::memset(lanes, 0, sizeof lanes);
-  std::memset(pressed, 0, sizeof pressed);
-  std::memset(pressFrame, 0, sizeof pressFrame);
-  combo = 0;
+  std::memset(testGame.field.lanes, 0, sizeof testGame.field.lanes);
+  std::memset(testGame.field.pressed, 0, sizeof testGame.field.pressed);
+  std::memset(testGame.field.pressFrame, 0, sizeof testGame.field.pressFrame);
+  testGame.field.combo = 0;
 }
 
 // The frame counters and the last-seen titles as at load time.
 inline void ResetFrameCounters() {
-  beatPulse = 0;
-  frameCounter = 0;
-  frameInterval = 0;
-  colourPhase = 0;
-  std::memset(lastSeenTitle, 0, sizeof lastSeenTitle);
-  std::memset(lastSeenWideTitle, 0, sizeof lastSeenWideTitle);
+  testGame.frame.beatPulse = 0;
+  testGame.frame.frameCounter = 0;
+  testGame.frame.frameInterval = 0;
+  testGame.frame.colourPhase = 0;
+  std::memset(testGame.song.lastSeenTitle, 0, sizeof testGame.song.lastSeenTitle);
+  std::memset(testGame.song.lastSeenWideTitle, 0, sizeof testGame.song.lastSeenWideTitle);
 }
 
 // Lanes, counters, chart and fake platform as at load time; log off.
 inline void ResetPlayField() {
-  ReleaseStepChart();
+  ReleaseStepChart(fakePlatform, testGame.chart);
   FakePlatform_Reset();
-  InitStepChart();
-  ResetLanes();
-  ResetFrameCounters();
-  lastStep = -1;
-  FlameMood.store(kMoodCooling);
-  sampledPosition.store(0);
-  WRITE_LOG = 0;
-  LEVEL = 0;
-  MSD_PATH[0] = '\0';
-  madeChartsFolder[0] = '\0';
-  AUTO_CHART = 0;  // the loader's path alone; the made-chart tests turn it on
+  ResetTestGame();
+  testSettings.autoChart = 0;  // the loader's path alone; the made-chart tests turn it on
 }
 
 // Puts one arrow in lane `n` at `travel`, as if it had risen there.
 inline int32_t PlaceArrow(int n, int32_t travel) {
-  int32_t slot = lanes[n].writeIndex;
-  SpawnArrow(n);
-  lanes[n].travel[slot] = travel;
+  int32_t slot = testGame.field.lanes[n].writeIndex;
+  SpawnArrow(testGame.field, n);
+  testGame.field.lanes[n].travel[slot] = travel;
   return slot;
 }

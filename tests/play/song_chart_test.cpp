@@ -13,10 +13,10 @@ class AutoChart : public testing::Test {
  protected:
   void SetUp() override {
     ResetPlayField();
-    AUTO_CHART = 1;
-    WRITE_LOG = 1;
-    snprintf(MSD_PATH, sizeof MSD_PATH, "%s", kChartFolder);
-    snprintf(madeChartsFolder, sizeof madeChartsFolder, "%s", "C:\\settings\\Charts");
+    testSettings.autoChart = 1;
+    SetLogLinesOn(true);
+    snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "%s", kChartFolder);
+    snprintf(testSettings.madeChartsFolder, sizeof testSettings.madeChartsFolder, "%s", "C:\\settings\\Charts");
     fake.fileNames[0] = "C:\\Music\\Song.mp3";
   }
   void TearDown() override { ResetPlayField(); }
@@ -24,7 +24,7 @@ class AutoChart : public testing::Test {
   int FrameAt(int32_t pos) {
     fake.position = pos;
     fake.draws.clear();
-    return PlayFrame();
+    return PlayFrame(testGame);
   }
   bool Logged(const std::string& line) {
     std::vector<std::string> log = FakePlatform_LogLines();
@@ -38,7 +38,7 @@ class AutoChart : public testing::Test {
 
 TEST_F(AutoChart, MakesTheChartWhileTheFieldPlaysOnThenPlaysItFromThePosition) {
   PlaceArrow(0, 50);
-  frameInterval = 30;
+  testGame.frame.frameInterval = 30;
   fake.making.percent = 40;
   EXPECT_EQ(FrameAt(1000), 0);
   EXPECT_EQ(fake.makingStarts, std::vector<std::string>{"C:\\Music\\Song.mp3"});
@@ -46,14 +46,14 @@ TEST_F(AutoChart, MakesTheChartWhileTheFieldPlaysOnThenPlaysItFromThePosition) {
   EXPECT_EQ(fake.configCalls, 0);
   EXPECT_TRUE(Logged("Making a chart for <Song.mp3> from its audio."));
   EXPECT_TRUE(DrewText("MAKING CHART 40%"));
-  EXPECT_GT(lanes[0].travel[0], 50) << "the arrow in flight rises on";
+  EXPECT_GT(testGame.field.lanes[0].travel[0], 50) << "the arrow in flight rises on";
   // The file is written: loaded on that frame, and its step due now spawns.
   fake.files["C:\\charts\\Song.msd"] = WorkedExampleFile();
   fake.making = {Making::kMade, 0, 1234, "C:\\charts (120.00 BPM)"};
   EXPECT_EQ(FrameAt(260), 0);
   EXPECT_TRUE(Logged("Chart made for <Song.mp3> in 1234 ms: C:\\charts (120.00 BPM)."));
   EXPECT_FALSE(DrewText("MAKING CHART 0%"));
-  EXPECT_EQ(lanes[0].unjudgedCount, 2) << "step '4' spawned beside the arrow in flight";
+  EXPECT_EQ(testGame.field.lanes[0].unjudgedCount, 2) << "step '4' spawned beside the arrow in flight";
   EXPECT_EQ(fake.makingStarts.size(), 1u) << "the next play of the song finds the file";
 }
 
@@ -79,7 +79,7 @@ TEST_F(AutoChart, SongsThatCannotBeMadeTakeTheMissingChartPath) {
   };
   for (const Case& c : cases) {
     SetUp();
-    AUTO_CHART = c.autoChart;
+    testSettings.autoChart = c.autoChart;
     fake.fileNames[0] = c.file;
     fake.makingStartFails = c.startFails;
     if (c.failsLater) fake.making = {Making::kFailed, 0, 80, "too short for a chart"};
@@ -117,7 +117,7 @@ TEST_F(AutoChart, ChartsItMadeBeforeAreFoundAndASongChangeStopsTheWork) {
   // and no song change is told.
   fake.fileNames[0] = "C:\\Music\\Other.mp3";
   FrameAt(300);
-  ForgetSong();
+  ForgetSong(testGame);
   fake.logWrites.clear();
   EXPECT_EQ(FrameAt(300), 0);
   EXPECT_EQ(fake.makingStarts.size(), 3u);

@@ -8,6 +8,7 @@
 #include "base/log_file.h"
 #include "plugin/plugin_win32.h"
 #include "base/settings.h"
+#include "base/event_log.h"
 #include "base/settings_win32.h"
 
 namespace {
@@ -47,10 +48,12 @@ TEST(Lifecycle, QuitWithoutInitKeepsTheSettingsFileAndRenderDrawsNothing) {
 
 TEST(Lifecycle, QuitClosesALogThatConfigSwitchedOff) {
   winampVisModule module = TestModule(nullptr);
-  WRITE_LOG = 1;
-  ChooseSettingsFolder(&module);
-  ASSERT_EQ(OpenLog(), 1);
-  WRITE_LOG = 0;
+  Settings& settings = PluginOf(&module).settings;
+  settings.writeLog = 1;
+  ChooseSettingsFolder(settings, &module);
+  ASSERT_EQ(OpenLog(settings), 1);
+  settings.writeLog = 0;
+  SetLogLinesOn(false);
   Quit(&module);
   const std::string log = BesideTest("StomparaLog.txt");
   EXPECT_TRUE(DeleteFileA(log.c_str())) << "the log is still open";
@@ -59,7 +62,6 @@ TEST(Lifecycle, QuitClosesALogThatConfigSwitchedOff) {
 TEST(Lifecycle, FailedWindowCreationUnregistersTheClass) {
   HWND bogusOwner = reinterpret_cast<HWND>(uintptr_t(0x7FFF0001));
   winampVisModule module = TestModule(bogusOwner);
-  WRITE_LOG = 0;
   EXPECT_EQ(Init(&module), 1);
   WNDCLASSA found;
   EXPECT_FALSE(GetClassInfoA(module.hDllInstance, "WinampStompara", &found))

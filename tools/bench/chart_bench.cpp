@@ -52,25 +52,25 @@ int main() {
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
   FakePlatform_Reset();
-  InitStepChart();
-  WRITE_LOG = 0;
-  std::snprintf(MSD_PATH, sizeof MSD_PATH, "C:\\c");
+  InitStepChart(testGame.chart);
+  SetLogLinesOn(false);
+  std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "C:\\c");
   std::printf("%10s %10s %10s\n", "chart", "load ms", "MB/s");
   for (size_t megabytes : {10u, 25u, 50u}) {
     fake.files["C:\\c\\Song.msd"] = Chart(megabytes << 20);
     double best = 1e9;
     for (int run = 0; run < 5; ++run) {
       auto start = Clock::now();
-      if (LoadStepChart("Song.mp3") != 1) return 1;
+      if (LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3") != 1) return 1;
       best = std::min(best, SecondsSince(start));
     }
     std::printf("%7zu MB %10.1f %10.0f\n", megabytes, best * 1000, double(megabytes) / best);
   }
   // A one-hour chart at 480 BPM: 28800 steps a level.
   fake.files["C:\\c\\Song.msd"] = Chart(3 * 29000 * 66);
-  if (LoadStepChart("Song.mp3") != 1) return 1;
+  if (LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3") != 1) return 1;
   for (int32_t level : {0, 2}) {
-    LEVEL = level;
+    testSettings.level = level;
     for (int32_t from : {1000, 3500000}) {
       constexpr int kCalls = 200000;
       auto start = Clock::now();
@@ -79,12 +79,12 @@ int main() {
       for (int i = 0; i < kCalls; ++i) {
         fake.position = from + (i % 1000) * 25;
         if (i % 1000 == 0) fake.requests.clear();
-        PollStepClock(step, report);
+        PollStepClock(fakePlatform, testGame.chart, testSettings.level, testGame.clock, step, report);
       }
       std::printf("PollStepClock, level %d, at %4d s: %.0f ns a call\n", level, from / 1000,
                   SecondsSince(start) / kCalls * 1e9);
     }
   }
-  ReleaseStepChart();
+  ReleaseStepChart(fakePlatform, testGame.chart);
   return 0;
 }

@@ -26,12 +26,13 @@ int main(int argc, char** argv) {
   }
   std::vector<uint8_t> image(kFlameBytes), mask(kFlameBytes), seed(kFlameWidth);
   ClearFlame(image.data(), seed.data());
-  ResetFlameRandom();
-  for (long i = 0; i < kWarmUpTicks; ++i) StepFlame(image.data(), seed.data());
+  FlameState fire;
+  ResetFlameRandom(fire);
+  for (long i = 0; i < kWarmUpTicks; ++i) StepFlame(fire, image.data(), seed.data());
 
   const auto start = std::chrono::steady_clock::now();
   for (long i = 0; i < ticks; ++i) {
-    StepFlame(image.data(), seed.data());
+    StepFlame(fire, image.data(), seed.data());
     MaskFlame(image.data(), mask.data());
   }
   const auto stop = std::chrono::steady_clock::now();

@@ -29,10 +29,10 @@ TEST(AutoPlayer, HitsEveryArrowOfEveryDemoChart) {
       std::string chart = DemoChart(song);
       ASSERT_FALSE(chart.empty()) << song;
       ResetPlayField();
-      std::snprintf(MSD_PATH, sizeof MSD_PATH, "C:\\charts");
+      std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "C:\\charts");
       fake.files[std::string("C:\\charts\\") + song + ".msd"] = chart;
       fake.fileNames[0] = std::string("C:\\music\\") + song + ".wav";
-      LEVEL = level;
+      testSettings.level = level;
       AutoPlayer player;
       std::string error;
       ASSERT_TRUE(player.Load(chart, level, error)) << error;
@@ -42,17 +42,17 @@ TEST(AutoPlayer, HitsEveryArrowOfEveryDemoChart) {
         int32_t interval = intervals[frame % 8];
         position += interval;
         fake.position = position;
-        frameInterval = interval;
-        PlayFrame();
-        missed = missed || combo < 0;
+        testGame.frame.frameInterval = interval;
+        PlayFrame(testGame);
+        missed = missed || testGame.field.combo < 0;
         uint8_t press = player.Frame(position, interval);
         for (int n = 0; n < 4; ++n) {
-          if (press & (1u << n)) OnGameKey(kKeyDownMessage, gameKeys[n], 0);
+          if (press & (1u << n)) OnGameKey(testGame, kKeyDownMessage, gameKeys[n], 0);
         }
       }
       EXPECT_FALSE(missed) << song << " level " << level;
       EXPECT_GT(player.arrowsSpawned(), 50) << song;
-      EXPECT_EQ(combo, player.arrowsSpawned()) << song << " level " << level;
+      EXPECT_EQ(testGame.field.combo, player.arrowsSpawned()) << song << " level " << level;
     }
   }
 }

@@ -39,20 +39,21 @@ struct Arrival {
 // shown travel crosses the target row, between the two frames around it.
 std::vector<Arrival> Play(const std::string& msd, int32_t frameMs, int32_t phaseMs, int32_t level, double untilMs) {
   ResetPlayField();
-  std::snprintf(MSD_PATH, sizeof MSD_PATH, "C:\\charts");
+  std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "C:\\charts");
   fake.files["C:\\charts\\Song.msd"] = msd;
   fake.fileNames[0] = "C:\\music\\Song.mp3";
-  LEVEL = level;
+  testSettings.level = level;
   int32_t rise = RiseFor(frameMs);
   int32_t shownBefore[kLaneCount][kSlotsPerLane] = {};
   std::vector<Arrival> arrivals;
   for (int32_t pos = phaseMs; pos < untilMs; pos += frameMs) {
     fake.position = pos;
-    frameInterval = frameMs;
-    EXPECT_EQ(PlayFrame(), 0);
+    testGame.frame.frameInterval = frameMs;
+    EXPECT_EQ(PlayFrame(testGame), 0);
     for (int n = 0; n < kLaneCount; ++n) {
       for (int i = 0; i < kSlotsPerLane; ++i) {
-        int32_t shown = lanes[n].travel[i] == 0 ? 0 : lanes[n].travel[i] - rise;
+        const Lane& lane = testGame.field.lanes[n];
+        int32_t shown = lane.travel[i] == 0 ? 0 : lane.travel[i] - rise;
         int32_t before = shownBefore[n][i];
         if (before < kOnTarget && shown >= kOnTarget && shown - before == rise) {
           arrivals.push_back({n, pos - frameMs + double(kOnTarget - before) / rise * frameMs});
