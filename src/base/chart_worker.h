@@ -37,8 +37,8 @@ struct MakingReport {
 // `fileName` (request 211's answer; the wide name of request 214 is asked
 // for, and used where the host gives it). The chart is named after `title`
 // (or `wideTitle`, UTF-8, when not null) by the loader's rule and goes to
-// the settings' MSD_PATH, or to their madeChartsFolder when MSD_PATH cannot take it. Stops any
-// work under way first. 1 when the worker started; 0 with `why` (one
+// the settings' MSD_PATH, or to their madeChartsFolder when MSD_PATH cannot
+// take it. Stops any work under way first. 1 when the worker started; 0 with `why` (one
 // lower-case sentence) when it could not: the song's file is not there, or
 // no thread could be had.
 int Platform_StartMakingChart(Platform& platform, const Settings& settings, int32_t entry, const char* fileName,

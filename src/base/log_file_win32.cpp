@@ -7,6 +7,8 @@
 
 namespace {
 
+// The process's one trace file: every stage writes its lines here without
+// being handed the file, as a program writes to its standard error.
 HANDLE logFile = INVALID_HANDLE_VALUE;
 
 }  // namespace

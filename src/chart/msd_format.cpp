@@ -172,8 +172,6 @@ size_t buildChartPath(const char* folder, const char* title, char* out, size_t o
   return fullLength;
 }
 
-const int32_t stepLaneMap[6][2] = {{0, 1}, {1, 3}, {0, 2}, {2, 3}, {1, 2}, {0, 3}};
-
 int LanesOfStep(char ch, int32_t (&lanesOut)[2]) {
   const char* found = ch == '\0' ? nullptr : std::strchr(kStepLaneCharacters, ch);
   if (found == nullptr) return 0;

@@ -125,7 +125,7 @@ size_t buildChartPath(const char* folder, const char* title, char* out, size_t o
 // The step characters that name lanes, searched front to back, and the lane
 // pairs of the characters from index 4 on.
 constexpr char kStepLaneCharacters[] = "42861379AB";
-extern const int32_t stepLaneMap[6][2];
+inline constexpr int32_t stepLaneMap[6][2] = {{0, 1}, {1, 3}, {0, 2}, {2, 3}, {1, 2}, {0, 3}};
 
 // The lanes step character `ch` names, in spawn order, into `lanesOut`;
 // returns how many: 0 (any other byte, "0" included), 1 or 2.

@@ -185,4 +185,46 @@ TEST_F(Field, WideNameFindsTheChartTheAnsiNameLost) {
   EXPECT_EQ(fake.openedPaths.back(), "C:\\charts\\T\u014dky\u014d Drift.msd");
 }
 
+// A source that decides its steps as the song plays, as a live one would:
+// the frame pass plays whatever it answers and knows nothing of chart files.
+class ScriptedSteps final : public StepSource {
+ public:
+  bool ready = true;
+  std::vector<int> results;  // one per frame: 0 new step, 1 same, -1 finished
+  std::string steps;         // the character of each new step, in order
+  int polls = 0;
+  bool Ready(const Game&) const override { return ready; }
+  int StepDue(Game&, char& step, StepClockReport& report) override {
+    report = {};
+    int result = results[size_t(polls++)];
+    if (result == 0) {
+      step = steps[0];
+      steps.erase(0, 1);
+      report.newStep = true;
+    }
+    return result;
+  }
+};
+
+TEST_F(Field, FramePassPlaysWhatItsStepSourceAnswers) {
+  ScriptedSteps source;
+  source.results = {0, 1, 0, -1};
+  source.steps = "4B";
+  testGame.steps = &source;
+  fake.fileNames[0] = "C:\\music\\Live.mp3";
+  fake.files["\\Live.msd"] = "#BPM:120;";  // the new song's chart file is loaded, but not read from
+  for (int frame = 0; frame < 4; ++frame) EXPECT_EQ(PlayFrame(testGame), 0) << frame;
+  EXPECT_EQ(source.polls, 4);
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[0]), 2) << "'4', then 'B' (left and right)";
+  EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[3]), 1);
+  EXPECT_EQ(testGame.frame.beatPulse, 0) << "two new steps: 1, 2 (lit), then back to 0";
+  EXPECT_EQ(testGame.flame.FlameMood.load(), kMoodChartEnded) << "the source finished";
+
+  source.ready = false;  // nothing to play from: the frame ends after the background
+  SetLogLinesOn(true);
+  EXPECT_EQ(PlayFrame(testGame), 1);
+  EXPECT_EQ(source.polls, 4);
+  EXPECT_EQ(FakePlatform_LogLines().back(), "Data buffer in MSD not allocated yet!");
+}
+
 }  // namespace
