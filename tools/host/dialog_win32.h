@@ -5,10 +5,10 @@
 
 #include <windows.h>
 
-#include "base/vis_header_win32.h"
 #include "scenario.h"
 
 struct Host;
+struct winampVisModule;
 
 // `config`: calls `module`'s Config on a config thread of its own, which
 // journals `config-returned` once Config has returned. While the last
