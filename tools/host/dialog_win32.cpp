@@ -27,8 +27,10 @@ constexpr int64_t kBrowserWaitMs = 3000; // longest wait for the folder browser
 HANDLE configThread;
 DWORD configThreadId;
 
-DWORD WINAPI RunConfig(LPVOID) {
-  host.module->Config(host.module);
+// The config thread; its parameter is the module whose Config it calls.
+DWORD WINAPI RunConfig(LPVOID parameter) {
+  auto* module = static_cast<winampVisModule*>(parameter);
+  module->Config(module);
   WriteJournal(NowMs(), "config-returned", {});
   return 0;
 }
@@ -185,22 +187,23 @@ int CheckedLevel(HWND dialog) {
   return -1;
 }
 
-const char* CursorName() {
+// "hand" when the cursor is `plugin`'s hand cursor, else "other".
+const char* CursorName(HMODULE plugin) {
   CURSORINFO cursor = {sizeof cursor};
-  HCURSOR hand = LoadCursorA(host.plugin, MAKEINTRESOURCEA(kHandCursorId));
+  HCURSOR hand = LoadCursorA(plugin, MAKEINTRESOURCEA(kHandCursorId));
   return GetCursorInfo(&cursor) && hand != nullptr && cursor.hCursor == hand ? "hand" : "other";
 }
 
-void Probe(HWND dialog, size_t open) {
+void Probe(const Host& host, HWND dialog, size_t open) {
   char link[256] = {};
   GetDlgItemTextA(dialog, kLinkLabel, link, sizeof link);
   bool flame = SendWaiting(GetDlgItem(dialog, kFlameBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
   WriteJournal(NowMs(), "dialog",
                {Field("exists", int64_t(1)), Field("count", int64_t(open)),
-                Field("title", WindowTitle(dialog)), Field("owner", OwnerName(GetWindow(dialog, GW_OWNER))),
+                Field("title", WindowTitle(dialog)), Field("owner", OwnerName(host, GetWindow(dialog, GW_OWNER))),
                 Field("level", int64_t(CheckedLevel(dialog))), Field("flame", int64_t(flame)),
                 Field("link", link), Field("linkColour", TextColour(GetDlgItem(dialog, kLinkLabel))),
-                Field("cursor", CursorName())});
+                Field("cursor", CursorName(host.plugin))});
 }
 
 std::string SelectedTreeItem(HWND browser) {
@@ -242,18 +245,18 @@ void Browse(HWND dialog) {
 
 }  // namespace
 
-void StartConfig() {
+void StartConfig(winampVisModule* module) {
   if (ConfigRunning()) {
     WriteJournal(NowMs(), "config-busy", {});
     return;
   }
   if (configThread) CloseHandle(configThread);
-  configThread = CreateThread(nullptr, 0, RunConfig, nullptr, 0, &configThreadId);
+  configThread = CreateThread(nullptr, 0, RunConfig, module, 0, &configThreadId);
 }
 
 DWORD ConfigThreadId() { return configThreadId; }
 
-void RunDialogAction(const ScenarioAction& action) {
+void RunDialogAction(const Host& host, const ScenarioAction& action) {
   std::vector<HWND> open = Dialogs(kConfigTitle, 0);
   if (open.empty()) {
     WriteJournal(NowMs(), "dialog", {Field("exists", int64_t(0))});
@@ -265,7 +268,7 @@ void RunDialogAction(const ScenarioAction& action) {
     case ActionKind::DialogEscape: Escape(dialog); break;
     case ActionKind::DialogHover: MoveMouse(dialog, action.first, true); break;
     case ActionKind::DialogLeave: MoveMouse(dialog, action.first, false); break;
-    case ActionKind::DialogProbe: Probe(dialog, open.size()); break;
+    case ActionKind::DialogProbe: Probe(host, dialog, open.size()); break;
     case ActionKind::DialogBrowse: Browse(dialog); break;
     case ActionKind::CaptureDialog: CaptureWindow(dialog, action.text.c_str()); break;
     default: break;

@@ -27,9 +27,9 @@ char lastRecordedFrame[MAX_PATH];
 
 constexpr UINT kLaneKeys[4] = {VK_LEFT, VK_DOWN, VK_UP, VK_RIGHT};
 
-void PressLanes(uint8_t lanes) {
+void PressLanes(const Host& host, uint8_t lanes) {
   if (lanes == 0) return;  // most frames: no window search
-  HWND game = FindGameWindow();
+  HWND game = FindGameWindow(host);
   for (int n = 0; n < 4; ++n) {
     if (!(lanes & (1u << n)) || game == nullptr) continue;
     int32_t key = int32_t(kLaneKeys[n]);
@@ -41,10 +41,10 @@ void PressLanes(uint8_t lanes) {
 
 // Saves the frames due by now; frames a slow Render skipped repeat the
 // last one, so the recording keeps the song's pace.
-void RecordFrames() {
+void RecordFrames(const Host& host) {
   int32_t due = int32_t((NowMs() - recordStartMs) / kRecordFrameMs);
   if (recordedFrames > due) return;  // most frames: none due, no window search
-  HWND game = FindGameWindow();
+  HWND game = FindGameWindow(host);
   while (recordedFrames <= due && game != nullptr) {
     char path[MAX_PATH];
     std::snprintf(path, sizeof path, "%s\\frame%05d.bmp", host.scenario.recordFolder.c_str(), int(recordedFrames));
@@ -60,8 +60,7 @@ void RecordFrames() {
 }
 
 // Loads the autoplayer's chart and journals how that went.
-void StartAutoplay() {
-  const Scenario& scenario = host.scenario;
+void StartAutoplay(const Scenario& scenario) {
   std::string bytes, error;
   if (!ReadWholeFile(scenario.autoplayChart, bytes)) error = "cannot read " + scenario.autoplayChart;
   autoplaying = error.empty() && player.Load(bytes, scenario.autoplayLevel, error);
@@ -72,7 +71,7 @@ void StartAutoplay() {
 
 }  // namespace
 
-void BeginSessionExtras() {
+void BeginSessionExtras(const Host& host) {
   autoplaying = false;
   awaitingChart = false;
   const Scenario& scenario = host.scenario;
@@ -84,7 +83,7 @@ void BeginSessionExtras() {
       WatchPluginOpening(scenario.autoplayChart);
       WriteJournal(NowMs(), "autoplay-waits", {Field("chart", scenario.autoplayChart.c_str())});
     } else {
-      StartAutoplay();
+      StartAutoplay(scenario);
     }
   }
   recordStartMs = NowMs();
@@ -92,23 +91,23 @@ void BeginSessionExtras() {
   lastRecordedFrame[0] = '\0';
 }
 
-void AfterRender(int32_t intervalMs) {
+void AfterRender(const Host& host, int32_t intervalMs) {
   if (awaitingChart && PluginOpenedWatchedFile()) {
     awaitingChart = false;
-    StartAutoplay();
+    StartAutoplay(host.scenario);
   }
-  if (autoplaying) PressLanes(player.Frame(host.lastPosition.load(), intervalMs));
-  if (!host.scenario.recordFolder.empty()) RecordFrames();
+  if (autoplaying) PressLanes(host, player.Frame(host.lastPosition.load(), intervalMs));
+  if (!host.scenario.recordFolder.empty()) RecordFrames(host);
 }
 
-void EndSessionExtras() {
+void EndSessionExtras(const Host& host) {
   if (autoplaying) WriteJournal(NowMs(), "autoplay-end", {Field("arrows", int64_t(player.arrowsSpawned()))});
   if (!host.scenario.recordFolder.empty()) {
     WriteJournal(NowMs(), "recorded", {Field("frames", int64_t(recordedFrames))});
   }
 }
 
-void PlaySongAudio(const ScenarioAction& action) {
+void PlaySongAudio(const Host& host, const ScenarioAction& action) {
   const std::string& file = host.scenario.audioFile;
   if (file.empty()) return;
   bool starts = action.kind == ActionKind::Play && host.playback.state == PlayState::Stopped;

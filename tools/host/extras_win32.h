@@ -10,7 +10,12 @@
 
 #include "scenario.h"
 
-void BeginSessionExtras();
-void AfterRender(int32_t intervalMs);
-void EndSessionExtras();
-void PlaySongAudio(const ScenarioAction& action);
+struct Host;
+
+// Each reads `host`'s scenario (autoplay chart, recording folder, song) and
+// the game window it finds through `host`; AfterRender reads its latest
+// position too, PlaySongAudio its playback state (before the action).
+void BeginSessionExtras(const Host& host);
+void AfterRender(const Host& host, int32_t intervalMs);
+void EndSessionExtras(const Host& host);
+void PlaySongAudio(const Host& host, const ScenarioAction& action);

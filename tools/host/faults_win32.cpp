@@ -24,6 +24,10 @@
 
 namespace {
 
+// The stand-ins are called by the plug-in through its import table, with
+// Windows' own parameters and no room for one of ours: what they count,
+// fail and keep lives in this file, reached by any thread that calls them.
+
 struct FaultSlot {
   const char* name;
   void* standIn;
@@ -198,9 +202,9 @@ void* PatchImport(HMODULE module, const char* name, void* target) {
 
 }  // namespace
 
-void InstallFaults(HMODULE plugin) {
+void InstallFaults(HMODULE plugin, const std::vector<ScenarioFault>& faults) {
   for (FaultSlot& slot : slots) slot.original = PatchImport(plugin, slot.name, slot.standIn);
-  for (const ScenarioFault& fault : host.scenario.faults) {
+  for (const ScenarioFault& fault : faults) {
     FaultSlot* slot = SlotNamed(fault.name.c_str());
     if (slot == nullptr) continue;
     slot->failFrom = fault.failFrom;

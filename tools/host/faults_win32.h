@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// Patches the plug-in's imports for the scenario's `fault` lines (right
-// after it is loaded), and lets every call through again (`unfault`).
-// Main thread only.
-void InstallFaults(HMODULE plugin);
+#include "scenario.h"
+
+// Patches the plug-in's imports for the scenario's `fault` lines, `faults`
+// (right after it is loaded), and lets every call through again
+// (`unfault`). Main thread only.
+void InstallFaults(HMODULE plugin, const std::vector<ScenarioFault>& faults);
 void ClearFaults();
 // GDI objects and kernel handles the plug-in made and has not freed. Any
 // thread: the stand-ins that keep them run on whichever thread calls.

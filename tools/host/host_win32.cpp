@@ -12,8 +12,6 @@
 #include "vis_session_win32.h"
 #include "watch_win32.h"
 
-Host host;
-
 namespace {
 
 constexpr UINT_PTR kWatchTimer = 1;
@@ -23,22 +21,22 @@ constexpr char kUsage[] =
     "and records what the plug-in did in FILE (default stompara-journal.jsonl).\n"
     "Without a SCENARIO it plays until the plug-in's window is closed.\n";
 
+// Set once by main before any other thread starts; NowMicros reads them on any.
 LARGE_INTEGER clockStart, clockFrequency;
-int64_t requestCounts[4];  // 104, 105, 125, 211; main thread only
 
-int64_t& RequestCount(LPARAM request) {
-  static int64_t others;
+// Counts `request` when it is one of those the `end` line reports.
+void CountRequest(Host& host, LPARAM request) {
   switch (request) {
-    case 104: return requestCounts[0];
-    case 105: return requestCounts[1];
-    case 125: return requestCounts[2];
-    case 211: return requestCounts[3];
-    default: return others;
+    case 104: ++host.requestCounts[0]; break;
+    case 105: ++host.requestCounts[1]; break;
+    case 125: ++host.requestCounts[2]; break;
+    case 211: ++host.requestCounts[3]; break;
+    default: break;
   }
 }
 
 // The playlist's ANSI and wide names, and the settings folder to answer.
-void PrepareAnswers() {
+void PrepareAnswers(Host& host) {
   for (const std::string& name : host.scenario.playlist) {
     UINT codePage = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0) > 0
                         ? CP_UTF8 : CP_ACP;  // not UTF-8: taken as ANSI
@@ -60,7 +58,7 @@ void PrepareAnswers() {
 }
 
 // Request 211 or 214 for `entry`: its name, or null.
-const void* EntryName(int64_t entry, bool wide) {
+const void* EntryName(const Host& host, int64_t entry, bool wide) {
   if (FileNameAnswer(host.playback, host.scenario, entry) == nullptr) return nullptr;
   if (!wide) return host.ansiNames[size_t(entry)].c_str();
   return host.scenario.wideNames ? host.wideNames[size_t(entry)].c_str() : nullptr;
@@ -73,10 +71,10 @@ std::string Utf8(const wchar_t* wide) {
   return text;
 }
 
-LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
+LRESULT AnswerRequest(Host& host, WPARAM wParam, LPARAM request) {
   LRESULT answer = 0;
   const char* name = nullptr;
-  ++RequestCount(request);
+  CountRequest(host, request);
   switch (request) {
     case 104: answer = IsPlayingAnswer(host.playback); break;
     case 105:
@@ -85,11 +83,11 @@ LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
       break;
     case 125: answer = host.playback.entry; break;
     case 211:
-      name = static_cast<const char*>(EntryName(int64_t(wParam), false));
+      name = static_cast<const char*>(EntryName(host, int64_t(wParam), false));
       answer = reinterpret_cast<LRESULT>(name);
       break;
     case 214: {
-      auto* wide = static_cast<const wchar_t*>(EntryName(int64_t(wParam), true));
+      auto* wide = static_cast<const wchar_t*>(EntryName(host, int64_t(wParam), true));
       answer = reinterpret_cast<LRESULT>(wide);
       if (!host.scenario.requestJournal) return answer;
       std::string text = wide ? Utf8(wide) : std::string();
@@ -114,10 +112,20 @@ LRESULT AnswerRequest(WPARAM wParam, LPARAM request) {
   return answer;
 }
 
+// Windows calls the window procedure with the window alone, so the Host it
+// answers from rides in the window's GWLP_USERDATA, put there as the window
+// is made (WM_NCCREATE) and taken away before main's Host ends. The few
+// messages before WM_NCCREATE, and any after, get the default answer.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* made = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made->lpCreateParams));
+  }
+  auto* host = reinterpret_cast<Host*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (host == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_USER:
-      return AnswerRequest(wParam, lParam);
+      return AnswerRequest(*host, wParam, lParam);
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
@@ -127,14 +135,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                     Field("lParam", int64_t(lParam & 0xFFFFFFFFll))});
       return 0;
     case WM_TIMER:
-      if (wParam == kWatchTimer) CloseMessageBoxes();
+      if (wParam == kWatchTimer) CloseMessageBoxes(*host);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
-HWND CreateMainWindow() {
+// The main window, answering from `host` until main takes it back.
+HWND CreateMainWindow(Host& host) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -142,13 +151,13 @@ HWND CreateMainWindow() {
   windowClass.lpszClassName = "StomparaHost";
   RegisterClassA(&windowClass);
   HWND window = CreateWindowExA(0, "StomparaHost", "Stompara host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                700, 500, 260, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+                                700, 500, 260, 120, nullptr, nullptr, windowClass.hInstance, &host);
   SetTimer(window, kWatchTimer, 25, nullptr);
   return window;
 }
 
-void PostKey(const ScenarioAction& action) {
-  HWND game = FindGameWindow();
+void PostKey(const Host& host, const ScenarioAction& action) {
+  HWND game = FindGameWindow(host);
   UINT message = action.kind == ActionKind::KeyUp ? WM_KEYUP : WM_KEYDOWN;
   LPARAM data = LPARAM(KeyMessageData(action.first, action.kind) & 0xFFFFFFFFll);
   WriteJournal(NowMs(), "key", {Field("message", int64_t(message)), Field("wParam", int64_t(action.first)),
@@ -156,35 +165,35 @@ void PostKey(const ScenarioAction& action) {
   if (game) PostMessageA(game, message, WPARAM(action.first), data);
 }
 
-void RunAction(const ScenarioAction& action) {
+void RunAction(Host& host, const ScenarioAction& action) {
   WriteJournal(NowMs(), "action", {Field("line", int64_t(action.line))});
-  HWND game = FindGameWindow();
+  HWND game = FindGameWindow(host);
   switch (action.kind) {
     case ActionKind::KeyDown: case ActionKind::KeyRepeat: case ActionKind::KeyUp:
-      PostKey(action);
+      PostKey(host, action);
       break;
-    case ActionKind::Config: StartConfig(); break;
+    case ActionKind::Config: StartConfig(host.module); break;
     case ActionKind::Capture: CaptureWindow(game, action.text.c_str()); break;
     case ActionKind::DialogClick: case ActionKind::DialogEscape: case ActionKind::DialogHover:
     case ActionKind::DialogLeave: case ActionKind::DialogProbe: case ActionKind::DialogBrowse:
     case ActionKind::CaptureDialog:
-      RunDialogAction(action);
+      RunDialogAction(host, action);
       break;
     case ActionKind::Move:
       if (game) SetWindowPos(game, nullptr, action.first, action.second, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       break;
-    case ActionKind::Probe: ProbeGameWindow(); break;
+    case ActionKind::Probe: ProbeGameWindow(host); break;
     case ActionKind::Resources: JournalResources(); break;
     case ActionKind::Unfault: ClearFaults(); break;
     case ActionKind::Paint: if (game) InvalidateRect(game, nullptr, FALSE); break;
     case ActionKind::Close: if (game) PostMessageA(game, WM_SYSCOMMAND, SC_CLOSE, 0); break;
-    case ActionKind::Init: StartSession(); break;
-    case ActionKind::Quit: StopSession(); break;
-    case ActionKind::Wait: WaitForSessionEnd(); break;
+    case ActionKind::Init: StartSession(host); break;
+    case ActionKind::Quit: StopSession(host); break;
+    case ActionKind::Wait: WaitForSessionEnd(host); break;
     case ActionKind::Stall: Sleep(DWORD(action.first)); break;  // a host busy elsewhere
     default:
-      PlaySongAudio(action);
+      PlaySongAudio(host, action);
       ApplyPlaybackAction(host.playback, action, NowMs());
       break;
   }
@@ -198,21 +207,21 @@ void PumpFor(int64_t ms) {
 
 // Lets the main window answer until `dueMs`; with host-thread main the
 // session renders meanwhile.
-void WaitUntil(int64_t dueMs) {
+void WaitUntil(Host& host, int64_t dueMs) {
   if (NowMs() >= dueMs) return;
-  RunMainThreadSession(dueMs);
+  RunMainThreadSession(host, dueMs);
   while (NowMs() < dueMs) PumpFor(dueMs - NowMs());
 }
 
 // Runs the scenario's actions at their times while the main window answers.
 // Times count from the moment the first Init has returned, so a slow start
 // of the plug-in shifts the whole scenario rather than squeezing it.
-void RunScenario() {
-  while (host.lastInitResult.load() == -1 && SessionRunning()) PumpFor(5);
+void RunScenario(Host& host) {
+  while (host.lastInitResult.load() == -1 && SessionRunning(host)) PumpFor(5);
   int64_t start = NowMs();
   for (const ScenarioAction& action : host.scenario.actions) {
-    WaitUntil(start + action.atMs);
-    RunAction(action);
+    WaitUntil(host, start + action.atMs);
+    RunAction(host, action);
   }
 }
 
@@ -264,6 +273,7 @@ void PumpMessagesFor(int64_t ms) {
 int main(int argc, char** argv) {
   QueryPerformanceFrequency(&clockFrequency);
   QueryPerformanceCounter(&clockStart);
+  Host host;
   const char* journalPath = "stompara-journal.jsonl";
   int next = 1;
   if (next + 1 < argc && std::string(argv[next]) == "--journal") {
@@ -287,7 +297,7 @@ int main(int argc, char** argv) {
   if (host.plugin == nullptr)
     return Fail(2, std::string("cannot load plug-in ") + pluginPath + " (error " +
                        std::to_string(GetLastError()) + ")");
-  InstallFaults(host.plugin);
+  InstallFaults(host.plugin, host.scenario.faults);
   auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
       reinterpret_cast<void*>(GetProcAddress(host.plugin, "winampVisGetHeader")));
   if (getHeader == nullptr)
@@ -305,16 +315,19 @@ int main(int argc, char** argv) {
                                    Field("spectrumNch", int64_t(host.module->spectrumNch)),
                                    Field("waveformNch", int64_t(host.module->waveformNch))});
 
-  PrepareAnswers();
-  host.mainWindow = CreateMainWindow();
-  StartSession();
-  RunScenario();
+  PrepareAnswers(host);
+  host.mainWindow = CreateMainWindow(host);
+  StartSession(host);
+  RunScenario(host);
   EndConfig();
-  StopSession();
-  CloseMessageBoxes();
+  StopSession(host);
+  CloseMessageBoxes(host);
+  const int64_t* counts = host.requestCounts;
   WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),
-                                Field("requests104", requestCounts[0]), Field("requests105", requestCounts[1]),
-                                Field("requests125", requestCounts[2]), Field("requests211", requestCounts[3])});
+                                Field("requests104", counts[0]), Field("requests105", counts[1]),
+                                Field("requests125", counts[2]), Field("requests211", counts[3])});
   CloseJournal();
+  // The window outlives this Host: what it is asked from now on gets the default answer.
+  SetWindowLongPtrA(host.mainWindow, GWLP_USERDATA, 0);
   return host.lastInitResult.load() == 0 ? 0 : 5;
 }

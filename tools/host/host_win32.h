@@ -6,6 +6,10 @@
 // it plays other hosts' part instead: the main thread calls them itself,
 // between the scenario's actions. A config thread calls Config, so the
 // scenario goes on while the plug-in's modal dialog is open.
+//
+// The one Host is main's (host_win32.cpp), handed by reference to each part
+// that reads or changes it; the main window reaches it through its
+// GWLP_USERDATA, the session thread through its thread parameter.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +23,7 @@
 #include "scenario.h"
 
 struct Host {
-  Scenario scenario;
+  Scenario scenario;              // written before the first session, then only read
   Playback playback;              // main thread only
   HMODULE plugin = nullptr;
   winampVisModule* module = nullptr;
@@ -33,9 +37,10 @@ struct Host {
   std::string settingsFolder;  // request 335's answer
   // Request 105's latest answer, for the autoplayer (any thread reads it).
   std::atomic<int32_t> lastPosition{0};
+  // How many requests 104, 105, 125 and 211 the main window answered, for
+  // the journal's `end` line (main thread only).
+  int64_t requestCounts[4] = {};
 };
-
-extern Host host;
 
 // The whole file at `path`; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);

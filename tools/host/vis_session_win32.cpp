@@ -20,7 +20,7 @@ HANDLE stopEvent;
 bool mainSessionRunning;
 int64_t nextFrameMs;
 
-bool OnMainThread() { return host.scenario.hostThread == kHostThreadMain; }
+bool OnMainThread(const Host& host) { return host.scenario.hostThread == kHostThreadMain; }
 
 // When the session's latest Render started (µs), 0 before its first.
 int64_t previousStart;
@@ -49,67 +49,68 @@ bool PumpUntil(int64_t dueMs, HANDLE stop) {
 // When the Render after the one due at `dueMs` is due: the scenario's
 // frame-ms later when it gives one, else the module's delayMs (read each
 // frame, since the plug-in may change it), and never in the past: after a
-// late frame the next comes at once and the missed ones are dropped. The
-// scenario is written before the first session starts and never after.
-int64_t NextFrameDue(int64_t dueMs, const winampVisModule* module) {
-  int64_t interval = host.scenario.frameMs > 0 ? host.scenario.frameMs : module->delayMs;
+// late frame the next comes at once and the missed ones are dropped.
+int64_t NextFrameDue(const Scenario& scenario, int64_t dueMs, const winampVisModule* module) {
+  int64_t interval = scenario.frameMs > 0 ? scenario.frameMs : module->delayMs;
   return std::max(dueMs + std::max<int64_t>(interval, 1), NowMs());
 }
 
 // Init, with the record filled as the player fills it; returns its result.
-int CallInit(winampVisModule* module) {
+int CallInit(Host& host, winampVisModule* module) {
   module->hwndParent = host.mainWindow;
   module->hDllInstance = host.plugin;
   int result = module->Init(module);
   host.lastInitResult = result;
   WriteJournal(NowMs(), "init", {Field("result", int64_t(result))});
   previousStart = 0;
-  if (result == 0) BeginSessionExtras();
+  if (result == 0) BeginSessionExtras(host);
   return result;
 }
 
 // One Render with its journal line, then the autoplayer and the recording;
 // true while the session goes on (result 0).
-bool CallRender(winampVisModule* module) {
+bool CallRender(const Host& host, winampVisModule* module) {
   int64_t before = NowMicros();
   int rendered = module->Render(module);
   int64_t micros = NowMicros() - before;
   WriteJournal(NowMs(), "render", {Field("result", int64_t(rendered)), Field("us", micros)});
   // The interval as the game measures it: whole ms between Render starts.
-  AfterRender(previousStart == 0 ? 0 : int32_t((before - previousStart) / 1000));
+  AfterRender(host, previousStart == 0 ? 0 : int32_t((before - previousStart) / 1000));
   previousStart = before;
   return rendered == 0;
 }
 
 // Quit with its journal lines, the second saying how long it took.
-void CallQuit(winampVisModule* module) {
-  EndSessionExtras();
+void CallQuit(const Host& host, winampVisModule* module) {
+  EndSessionExtras(host);
   WriteJournal(NowMs(), "quit-called", {});
   int64_t before = NowMicros();
   module->Quit(module);
   WriteJournal(NowMs(), "quit", {Field("ms", (NowMicros() - before) / 1000)});
 }
 
-DWORD WINAPI RunSession(LPVOID) {
+// The session thread; its parameter is the Host that StartSession was given.
+DWORD WINAPI RunSession(LPVOID parameter) {
+  Host& host = *static_cast<Host*>(parameter);
   winampVisModule* module = host.module;
-  if (CallInit(module) != 0) return 0;
+  if (CallInit(host, module) != 0) return 0;
   int64_t due = NowMs();
-  while (PumpUntil(due, stopEvent) && CallRender(module)) due = NextFrameDue(due, module);
-  CallQuit(module);
+  while (PumpUntil(due, stopEvent) && CallRender(host, module)) due = NextFrameDue(host.scenario, due, module);
+  CallQuit(host, module);
   return 0;
 }
 
 // The session counts as running during Init and Quit, as a session thread
 // does, so the game window is found (and owns its boxes) meanwhile.
-void StartMainSession() {
+void StartMainSession(Host& host) {
   sessionThreadId = GetCurrentThreadId();
   mainSessionRunning = true;
-  mainSessionRunning = CallInit(host.module) == 0;
+  mainSessionRunning = CallInit(host, host.module) == 0;
   nextFrameMs = NowMs();
 }
 
-void StopMainSession() {
-  CallQuit(host.module);
+void StopMainSession(const Host& host) {
+  CallQuit(host, host.module);
   mainSessionRunning = false;
   // The game window's end posts a quit message meant for the session just
   // ended; left queued, it would end the next session at once.
@@ -119,43 +120,43 @@ void StopMainSession() {
 
 }  // namespace
 
-bool SessionRunning() {
-  if (OnMainThread()) return mainSessionRunning;
+bool SessionRunning(const Host& host) {
+  if (OnMainThread(host)) return mainSessionRunning;
   return sessionThread != nullptr && WaitForSingleObject(sessionThread, 0) == WAIT_TIMEOUT;
 }
 
-void StartSession() {
-  if (SessionRunning()) return;
-  if (OnMainThread()) {
-    StartMainSession();
+void StartSession(Host& host) {
+  if (SessionRunning(host)) return;
+  if (OnMainThread(host)) {
+    StartMainSession(host);
     return;
   }
   if (sessionThread) CloseHandle(sessionThread);
   if (stopEvent == nullptr) stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   ResetEvent(stopEvent);
-  sessionThread = CreateThread(nullptr, 0, RunSession, nullptr, 0, &sessionThreadId);
+  sessionThread = CreateThread(nullptr, 0, RunSession, &host, 0, &sessionThreadId);
 }
 
-void RunMainThreadSession(int64_t untilMs) {
+void RunMainThreadSession(Host& host, int64_t untilMs) {
   while (mainSessionRunning) {
     if (!PumpUntil(std::min(untilMs, nextFrameMs), nullptr)) break;
     if (NowMs() >= nextFrameMs) {
-      if (!CallRender(host.module)) break;
-      nextFrameMs = NextFrameDue(nextFrameMs, host.module);
+      if (!CallRender(host, host.module)) break;
+      nextFrameMs = NextFrameDue(host.scenario, nextFrameMs, host.module);
     }
     if (NowMs() >= untilMs) return;
   }
-  if (mainSessionRunning) StopMainSession();
+  if (mainSessionRunning) StopMainSession(host);
 }
 
-void WaitForSessionEnd() {
-  if (OnMainThread()) RunMainThreadSession(INT64_MAX);
+void WaitForSessionEnd(Host& host) {
+  if (OnMainThread(host)) RunMainThreadSession(host, INT64_MAX);
   else if (sessionThread != nullptr) WaitPumping(sessionThread);
 }
 
-void StopSession() {
-  if (OnMainThread()) {
-    if (mainSessionRunning) StopMainSession();
+void StopSession(Host& host) {
+  if (OnMainThread(host)) {
+    if (mainSessionRunning) StopMainSession(host);
     return;
   }
   if (sessionThread == nullptr) return;
@@ -165,23 +166,29 @@ void StopSession() {
 
 namespace {
 
-BOOL CALLBACK TakeGameWindow(HWND window, LPARAM found) {
+struct GameWindowSearch {
+  HWND mainWindow;  // the harness's, never the game's
+  HWND found;
+};
+
+BOOL CALLBACK TakeGameWindow(HWND window, LPARAM search) {
+  GameWindowSearch& wanted = *reinterpret_cast<GameWindowSearch*>(search);
   char className[32] = {};
   GetClassNameA(window, className, sizeof className);
   // With host-thread main the harness's own main window is the thread's too.
-  if (window == host.mainWindow || !IsWindowVisible(window) || lstrcmpA(className, "#32770") == 0)
+  if (window == wanted.mainWindow || !IsWindowVisible(window) || lstrcmpA(className, "#32770") == 0)
     return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
+  wanted.found = window;
   return FALSE;
 }
 
 }  // namespace
 
-HWND FindGameWindow() {
-  if (!SessionRunning()) return nullptr;
-  HWND found = nullptr;
-  EnumThreadWindows(sessionThreadId, TakeGameWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
+HWND FindGameWindow(const Host& host) {
+  if (!SessionRunning(host)) return nullptr;
+  GameWindowSearch search = {host.mainWindow, nullptr};
+  EnumThreadWindows(sessionThreadId, TakeGameWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 DWORD SessionThreadId() { return sessionThreadId; }

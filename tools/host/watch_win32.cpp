@@ -52,7 +52,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM found) {
 
 // Records a box when first seen and answers OK once it has been open for
 // the scenario's box-ms.
-void RecordAndDismiss(HWND box) {
+void RecordAndDismiss(const Host& host, HWND box) {
   auto seen = boxesSeen.find(box);
   if (seen != boxesSeen.end()) {
     if (NowMs() - seen->second >= host.scenario.boxMs) PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -65,17 +65,17 @@ void RecordAndDismiss(HWND box) {
   bool hasCancel = GetDlgItem(box, IDCANCEL) != nullptr;
   WriteJournal(NowMs(), "message-box",
                {Field("text", text), Field("caption", caption),
-                Field("owner", OwnerName(GetWindow(box, GW_OWNER))), Field("icon", IconName(box)),
+                Field("owner", OwnerName(host, GetWindow(box, GW_OWNER))), Field("icon", IconName(box)),
                 Field("buttons", hasCancel ? "more" : "ok")});
   if (host.scenario.boxMs == 0) PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
 
-const char* OwnerName(HWND owner) {
+const char* OwnerName(const Host& host, HWND owner) {
   if (owner == nullptr) return "none";
   if (owner == host.mainWindow) return "host";
-  if (owner == FindGameWindow()) return "game";
+  if (owner == FindGameWindow(host)) return "game";
   return "other";
 }
 
@@ -86,19 +86,19 @@ bool IsMessageBox(HWND dialog) {
   return plain;
 }
 
-void CloseMessageBoxes() {
+void CloseMessageBoxes(const Host& host) {
   std::vector<HWND> boxes;
   EnumThreadWindows(GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
   for (DWORD thread : {SessionThreadId(), ConfigThreadId()})
     if (thread != 0 && thread != GetCurrentThreadId())
       EnumThreadWindows(thread, CollectDialogs, reinterpret_cast<LPARAM>(&boxes));
-  for (HWND box : boxes) RecordAndDismiss(box);
+  for (HWND box : boxes) RecordAndDismiss(host, box);
   for (auto seen = boxesSeen.begin(); seen != boxesSeen.end();)
     seen = IsWindow(seen->first) ? std::next(seen) : boxesSeen.erase(seen);
 }
 
-void ProbeGameWindow() {
-  HWND game = FindGameWindow();
+void ProbeGameWindow(const Host& host) {
+  HWND game = FindGameWindow(host);
   if (game == nullptr) {
     WriteJournal(NowMs(), "window", {Field("exists", int64_t(0))});
     return;
@@ -116,7 +116,7 @@ void ProbeGameWindow() {
                 Field("clientWidth", int64_t(client.right)), Field("clientHeight", int64_t(client.bottom)),
                 Field("style", int64_t(GetWindowLongA(game, GWL_STYLE) & 0xFFFFFFFFll)),
                 Field("exStyle", int64_t(GetWindowLongA(game, GWL_EXSTYLE) & 0xFFFFFFFFll)),
-                Field("owner", OwnerName(GetWindow(game, GW_OWNER))), Field("title", title),
+                Field("owner", OwnerName(host, GetWindow(game, GW_OWNER))), Field("title", title),
                 Field("class", className)});
 }
 

@@ -9,17 +9,21 @@
 #include <cstdint>
 #include <vector>
 
+struct Host;
+
 // Records and dismisses the message boxes open on the harness's threads
 // (the main, session and config threads), and nothing else: the plug-in's
-// own dialogs and the folder browser are left alone.
-void CloseMessageBoxes();
+// own dialogs and the folder browser are left alone. A box is answered
+// once it has been open for `host`'s scenario's box-ms.
+void CloseMessageBoxes(const Host& host);
 // Whether `dialog` (a #32770 window) is a message box: its text control
 // 0xFFFF and no controls other than an icon and the standard buttons.
 bool IsMessageBox(HWND dialog);
-// The journal's name for a window's owner: none, host, game or other.
-const char* OwnerName(HWND owner);
+// The journal's name for a window's owner: none, host (`host`'s main
+// window), game or other.
+const char* OwnerName(const Host& host, HWND owner);
 // Journals the game window's place, size, client size, styles and owner.
-void ProbeGameWindow();
+void ProbeGameWindow(const Host& host);
 // Journals `resources`: the process's GDI and USER objects, handles and
 // private bytes, to see that sessions leave nothing behind.
 void JournalResources();
