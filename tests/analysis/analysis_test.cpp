@@ -8,7 +8,7 @@
 
 #include "analysis/audio_analysis.h"
 #include "analysis/beat_grid.h"
-#include "analysis/step_choice.h"
+#include "authoring/step_choice.h"
 #include "tools/chart/evaluate/chart_score.h"
 #include "tools/synth/synth.h"
 
