@@ -2,9 +2,9 @@
 file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
 foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
-  add_executable(${name} ${target_source} tests/fakes/platform_fake.cpp)
+  add_executable(${name} ${target_source})
   target_include_directories(${name} PRIVATE tests)
-  target_link_libraries(${name} PRIVATE stompara_core)
+  target_link_libraries(${name} PRIVATE stompara_game stompara_makers stompara_test_kit)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
 

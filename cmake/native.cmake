@@ -16,10 +16,10 @@ endif()
 # The harness's portable model (scenario files, playback answers, journal).
 add_library(stompara_host_model STATIC tools/host/scenario.cpp tools/host/journal.cpp tools/host/autoplay.cpp)
 target_include_directories(stompara_host_model PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(stompara_host_model PUBLIC stompara_core)
+target_link_libraries(stompara_host_model PUBLIC stompara_chart_format)
 target_compile_options(stompara_host_model PRIVATE ${warnings})
 
-file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp tests/fakes/*.cpp)
+file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp)
 list(FILTER native_tests EXCLUDE REGEX "_win32_test\\.cpp$|/e2e/")
 add_executable(stompara_tests ${native_tests})
 target_include_directories(stompara_tests PRIVATE tests)
@@ -27,7 +27,7 @@ target_compile_options(stompara_tests PRIVATE ${warnings})
 target_compile_definitions(stompara_tests PRIVATE
   STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
+target_link_libraries(stompara_tests PRIVATE stompara_game stompara_makers stompara_test_kit stompara_host_model
                       GTest::gtest GTest::gtest_main)
 # The chart tests test the inspector's report and run the inspector itself.
 target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert stompara_generate stompara_synth_lib
@@ -48,7 +48,7 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_WIN64_BUILD="${STOMPARA_WIN64_BUILD}"
   STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_e2e PRIVATE stompara_core GTest::gtest GTest::gtest_main)
+target_link_libraries(stompara_e2e PRIVATE stompara_game GTest::gtest GTest::gtest_main)
 # The long cases (the demo's ten plays, the thousand sessions, the long
 # run) are a test of their own, so each stays well inside CTest's limit.
 set(e2e_long "Demo.*:Soak.*:LongRun.*")
