@@ -88,4 +88,8 @@ foreach(target_source ${fuzz_targets})
   add_test(NAME fuzz_${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh ${name} 20)
 endforeach()
 
+# No folder of src/ includes one above it, and no program of src/ or tools/
+# builds a file of tests/.
+add_test(NAME layering COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/layering.py ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+
 add_test(NAME package COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_package.sh ${CMAKE_SOURCE_DIR})
