@@ -18,5 +18,4 @@ target_link_libraries(audio_fuzz PRIVATE stompara_generate)
 # The evaluation reads MIDI charts from song folders.
 target_link_libraries(midi_fuzz PRIVATE stompara_evaluate)
 # The harness reads scenario files people write.
-target_sources(scenario_fuzz PRIVATE tools/host/scenario.cpp tools/host/journal.cpp)
-target_include_directories(scenario_fuzz PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(scenario_fuzz PRIVATE stompara_host_model)

@@ -13,12 +13,6 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()
 
-# The harness's portable model (scenario files, playback answers, journal).
-add_library(stompara_host_model STATIC tools/host/scenario.cpp tools/host/journal.cpp tools/host/autoplay.cpp)
-target_include_directories(stompara_host_model PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(stompara_host_model PUBLIC stompara_chart_format)
-target_compile_options(stompara_host_model PRIVATE ${warnings})
-
 file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp)
 list(FILTER native_tests EXCLUDE REGEX "_win32_test\\.cpp$|/e2e/")
 add_executable(stompara_tests ${native_tests})
@@ -90,6 +84,7 @@ endforeach()
 
 # No folder of src/ includes one above it, and no program of src/ or tools/
 # builds a file of tests/.
-add_test(NAME layering COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/layering.py ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+add_test(NAME layering COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/layering.py ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+         ${STOMPARA_WIN64_BUILD} ${STOMPARA_WIN32_BUILD} ${CMAKE_SOURCE_DIR}/build/fuzz)
 
 add_test(NAME package COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_package.sh ${CMAKE_SOURCE_DIR})

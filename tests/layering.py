@@ -10,10 +10,10 @@
 # nothing of each other: what joins them is autochart's. A folder may include
 # its own headers and those of the folders below it; src/ and tools/ include
 # nothing of tests/, src/ nothing of tools/. Each BUILD-DIR's
-# layering_targets.txt (cmake/layering.cmake) lists
-# its targets: one with sources in src/ or tools/ compiles nothing of tests/
-# and links, directly or through others, no target that does. Prints every
-# breach and exits 1 if there is one.
+# layering_targets.txt (cmake/layering.cmake) lists its targets: one with
+# sources in src/, tools/ or res/ compiles nothing of tests/ and links,
+# directly or through others, no target that does. Prints every breach and
+# exits 1 if there is one.
 import os
 import re
 import sys
@@ -96,7 +96,7 @@ def Under(path, folder):
 def TargetBreaches(source, build):
     targets = ReadTargets(build)
     tests = os.path.join(source, "tests")
-    product = (os.path.join(source, "src"), os.path.join(source, "tools"))
+    product = tuple(os.path.join(source, folder) for folder in ("src", "tools", "res"))
     testing = {name for name, (_, paths, _) in targets.items() if any(Under(p, tests) for p in paths)}
     breaches = []
     for name, (_, paths, _) in sorted(targets.items()):
