@@ -2,9 +2,9 @@
 file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
 foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
-  add_executable(${name} ${target_source} tests/fakes/platform_fake.cpp)
+  add_executable(${name} ${target_source})
   target_include_directories(${name} PRIVATE tests)
-  target_link_libraries(${name} PRIVATE stompara_core)
+  target_link_libraries(${name} PRIVATE stompara_game stompara_makers stompara_test_kit)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
 
@@ -18,5 +18,4 @@ target_link_libraries(audio_fuzz PRIVATE stompara_generate)
 # The evaluation reads MIDI charts from song folders.
 target_link_libraries(midi_fuzz PRIVATE stompara_evaluate)
 # The harness reads scenario files people write.
-target_sources(scenario_fuzz PRIVATE tools/host/scenario.cpp tools/host/journal.cpp)
-target_include_directories(scenario_fuzz PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(scenario_fuzz PRIVATE stompara_host_model)

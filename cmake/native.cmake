@@ -13,13 +13,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/assets/CMakeLists.txt)
   add_subdirectory(tools/assets)
 endif()
 
-# The harness's portable model (scenario files, playback answers, journal).
-add_library(stompara_host_model STATIC tools/host/scenario.cpp tools/host/journal.cpp tools/host/autoplay.cpp)
-target_include_directories(stompara_host_model PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(stompara_host_model PUBLIC stompara_core)
-target_compile_options(stompara_host_model PRIVATE ${warnings})
-
-file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp tests/fakes/*.cpp)
+file(GLOB_RECURSE native_tests CONFIGURE_DEPENDS tests/*_test.cpp)
 list(FILTER native_tests EXCLUDE REGEX "_win32_test\\.cpp$|/e2e/")
 add_executable(stompara_tests ${native_tests})
 target_include_directories(stompara_tests PRIVATE tests)
@@ -27,7 +21,7 @@ target_compile_options(stompara_tests PRIVATE ${warnings})
 target_compile_definitions(stompara_tests PRIVATE
   STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_tests PRIVATE stompara_core stompara_host_model
+target_link_libraries(stompara_tests PRIVATE stompara_game stompara_makers stompara_test_kit stompara_host_model
                       GTest::gtest GTest::gtest_main)
 # The chart tests test the inspector's report and run the inspector itself.
 target_link_libraries(stompara_tests PRIVATE stompara_chart_report stompara_convert stompara_generate stompara_synth_lib
@@ -48,7 +42,7 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_WIN64_BUILD="${STOMPARA_WIN64_BUILD}"
   STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(stompara_e2e PRIVATE stompara_core GTest::gtest GTest::gtest_main)
+target_link_libraries(stompara_e2e PRIVATE stompara_game GTest::gtest GTest::gtest_main)
 # The long cases (the demo's ten plays, the thousand sessions, the long
 # run) are a test of their own, so each stays well inside CTest's limit.
 set(e2e_long "Demo.*:Soak.*:LongRun.*")
@@ -87,5 +81,10 @@ foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
   add_test(NAME fuzz_${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh ${name} 20)
 endforeach()
+
+# No folder of src/ includes one above it, and no program of src/ or tools/
+# builds a file of tests/.
+add_test(NAME layering COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/layering.py ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+         ${STOMPARA_WIN64_BUILD} ${STOMPARA_WIN32_BUILD} ${CMAKE_SOURCE_DIR}/build/fuzz)
 
 add_test(NAME package COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_package.sh ${CMAKE_SOURCE_DIR})

@@ -6,9 +6,12 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(static_runtime -static -static-libgcc -static-libstdc++)
 
-# The Win32 glue as one object library, shared by the DLL and the tests.
+# The Win32 glue as one object library, shared by the DLL and the tests. It
+# joins every folder to Windows, so it sees the whole of src/ and links the
+# game and the chart makers.
 add_library(stompara_win32 OBJECT ${win32_sources})
 target_include_directories(stompara_win32 PUBLIC src)
+target_link_libraries(stompara_win32 PUBLIC stompara_game stompara_makers)
 target_compile_options(stompara_win32 PRIVATE ${warnings})
 target_compile_definitions(stompara_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32)
@@ -16,7 +19,7 @@ set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32)
 add_library(vis_stompara SHARED $<TARGET_OBJECTS:stompara_win32>
             res/vis_stompara.rc res/vis_stompara.def)
 set_target_properties(vis_stompara PROPERTIES PREFIX "" OUTPUT_NAME vis_stompara)
-target_link_libraries(vis_stompara PRIVATE stompara_core ${win32_libs})
+target_link_libraries(vis_stompara PRIVATE stompara_game stompara_makers ${win32_libs})
 target_link_options(vis_stompara PRIVATE ${static_runtime})
 
 add_subdirectory(tools/chart)
@@ -30,7 +33,7 @@ target_link_options(null_module_plugin PRIVATE ${static_runtime})
 
 # The banner drawn by the game's own code, for the end-to-end tests.
 add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
-target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 stompara_core ${win32_libs})
+target_link_libraries(stompara_banner_reference PRIVATE stompara_win32 ${win32_libs})
 target_link_options(stompara_banner_reference PRIVATE ${static_runtime})
 
 # What each of a frame's Windows calls costs here (tools/bench/render_bench.sh).
@@ -50,16 +53,16 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   file(GLOB_RECURSE win32_tests CONFIGURE_DEPENDS tests/*_win32_test.cpp)
   add_executable(stompara_win32_tests ${win32_tests} tests/win32_test_main_win32.cpp)
   target_include_directories(stompara_win32_tests PRIVATE tests)
-  target_link_libraries(stompara_win32_tests PRIVATE stompara_win32 stompara_core gtest ${win32_libs})
+  target_link_libraries(stompara_win32_tests PRIVATE stompara_win32 gtest ${win32_libs})
   target_link_options(stompara_win32_tests PRIVATE ${static_runtime})
 
   # The portable unit tests again, as a Windows program: the same rules built
   # by the Windows compiler (32-bit long, its runtime's printf and scanf).
   file(GLOB portable_tests CONFIGURE_DEPENDS tests/base/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp)
   list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$")
-  add_executable(stompara_portable_tests ${portable_tests} tests/fakes/platform_fake.cpp)
+  add_executable(stompara_portable_tests ${portable_tests})
   target_include_directories(stompara_portable_tests PRIVATE tests)
   target_compile_definitions(stompara_portable_tests PRIVATE STOMPARA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  target_link_libraries(stompara_portable_tests PRIVATE stompara_core gtest gtest_main)
+  target_link_libraries(stompara_portable_tests PRIVATE stompara_test_kit gtest gtest_main)
   target_link_options(stompara_portable_tests PRIVATE ${static_runtime})
 endif()

@@ -1,4 +1,4 @@
-// song_decoder_win32.cpp -- song files read with ReadFile, decoded here or by the ACM, fed to the analysis.
+// song_decoder_win32.cpp -- song files read with ReadFile, decoded here or by the ACM, handed to a frame sink.
 #include "audio/song_decoder_win32.h"
 
 #include <windows.h>
@@ -38,10 +38,11 @@ struct SongFile {
 // One decode: the file, where its frames go, and how it ends.
 struct Decode {
   SongFile& file;
-  AnalysisStream& stream;
+  FrameSink& sink;
   const std::atomic<bool>& cancel;
   std::string& error;
   bool started = false;
+  uint64_t framesHanded = 0;  // nothing handed over means the file held no audio
   std::vector<float> frames;
 };
 
@@ -63,8 +64,14 @@ bool ReadBlock(SongFile& file) {
 bool Cancelled(const Decode& d) { return d.cancel.load(std::memory_order_relaxed); }
 
 bool Start(Decode& d, int rate, int channels) {
-  d.started = d.stream.Start(rate, channels, d.error);
+  d.started = d.sink.Start(rate, channels, d.error);
   return d.started;
+}
+
+// The first `count` frames of d.frames to the sink.
+void Hand(Decode& d, size_t count) {
+  d.sink.Take(d.frames.data(), count);
+  d.framesHanded += count;
 }
 
 // The ACM stream of one codec, with one prepared header whose source part
@@ -150,7 +157,7 @@ void FeedPcm(Decode& d, const std::vector<int16_t>& pcm, int channels, const Mp3
   d.frames.resize(size_t(end - first) * size_t(channels));
   const int16_t* in = pcm.data() + size_t(first - from) * size_t(channels);
   for (size_t i = 0; i < d.frames.size(); ++i) d.frames[i] = float(in[i]) * (1.0f / 32768);
-  d.stream.Feed(d.frames.data(), size_t(end - first));
+  Hand(d, size_t(end - first));
 }
 
 WAVEFORMATEX Pcm16(int rate, int channels) {
@@ -288,7 +295,7 @@ DecodeResult Wav_Drain(Decode& d, WavDecode& w, bool last) {
     if (Cancelled(d)) return DecodeResult::kCancelled;
     if (!w.viaCodec) {
       if (w.reader.TakeFrames(d.frames, kFeedFrames) == 0) break;
-      d.stream.Feed(d.frames.data(), d.frames.size() / size_t(format.channels));
+      Hand(d, d.frames.size() / size_t(format.channels));
       continue;
     }
     size_t room = (w.codec.source.size() - w.codec.waiting) / size_t(format.blockAlign);
@@ -328,7 +335,7 @@ DecodeResult Ogg_Drain(Decode& d, OggReader& ogg) {
     if (Cancelled(d)) return DecodeResult::kCancelled;
     if (!d.started && !Start(d, ogg.SampleRate(), ogg.Channels())) return DecodeResult::kFailed;
     if (ogg.TakeFrames(d.frames, kFeedFrames / 4) == 0) break;
-    d.stream.Feed(d.frames.data(), d.frames.size() / size_t(ogg.Channels()));
+    Hand(d, d.frames.size() / size_t(ogg.Channels()));
   }
   // A stream that breaks off after its audio began is a short song, not a failure.
   if (ogg.Failed() && !d.started) {
@@ -372,7 +379,7 @@ DecodeResult DecodeOpened(Decode& d) {
 
 }  // namespace
 
-DecodeResult DecodeSongFile(const wchar_t* path, AnalysisStream& stream, const std::atomic<bool>& cancel,
+DecodeResult DecodeSongFile(const wchar_t* path, FrameSink& sink, const std::atomic<bool>& cancel,
                             std::atomic<int32_t>& percent, std::string& error) {
   percent.store(0);
   error.clear();
@@ -385,14 +392,14 @@ DecodeResult DecodeSongFile(const wchar_t* path, AnalysisStream& stream, const s
     error = "the file cannot be opened";
     return DecodeResult::kFailed;
   }
-  Decode d{file, stream, cancel, error};
+  Decode d{file, sink, cancel, error};
   DecodeResult result = DecodeOpened(d);
   CloseHandle(file.handle);
   if (file.failed && result != DecodeResult::kCancelled) {
     error = "the file cannot be read";
     result = DecodeResult::kFailed;
   }
-  if (result == DecodeResult::kDecoded && stream.SecondsFed() == 0) {
+  if (result == DecodeResult::kDecoded && d.framesHanded == 0) {
     error = "the file holds no audio";
     result = DecodeResult::kFailed;
   }

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "authoring/lane_capacity.h"
+#include "chart/lane_capacity.h"
 #include "chart/msd_format.h"
 #include "chart/game_timing.h"
 

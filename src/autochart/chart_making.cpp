@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "analysis/step_choice.h"
+#include "authoring/step_choice.h"
 
 bool MakeChart(const AudioAnalysis& analysis, const std::string& title, const char* maker,
                const PlacementOptions& options, MadeChart& chart, std::string& error) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "audio/song_decoder_win32.h"
+#include "autochart/analysis_sink.h"
 #include "autochart/chart_making.h"
 #include "base/platform.h"
 #include "base/platform_win32.h"
@@ -77,8 +78,9 @@ Written WriteChart(const std::wstring& path, const std::string& text) {
 
 void MakeChartFile(Job& work) {
   AnalysisStream stream;
+  AnalysisSink sink(stream);
   std::string error;
-  DecodeResult decoded = DecodeSongFile(work.song.c_str(), stream, work.cancel, work.percent, error);
+  DecodeResult decoded = DecodeSongFile(work.song.c_str(), sink, work.cancel, work.percent, error);
   if (decoded == DecodeResult::kCancelled || work.cancel.load()) return Finish(work, Making::kFailed, "%s", "cancelled");
   if (decoded == DecodeResult::kFailed) return Finish(work, Making::kFailed, "%s", error.c_str());
   work.percent.store(100);  // read and decoded: the analysis is the last tenth

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "audio/song_decoder_win32.h"
+#include "autochart/analysis_sink.h"
 
 namespace {
 
@@ -40,9 +41,10 @@ struct Decoded {
 Decoded DecodeFile(const std::wstring& path) {
   Decoded out;
   AnalysisStream stream;
+  AnalysisSink sink(stream);
   std::atomic<bool> cancel(false);
   std::atomic<int32_t> percent(-1);
-  out.result = DecodeSongFile(path.c_str(), stream, cancel, percent, out.error);
+  out.result = DecodeSongFile(path.c_str(), sink, cancel, percent, out.error);
   out.seconds = stream.SecondsFed();
   out.percent = percent.load();
   if (out.result == DecodeResult::kDecoded) stream.Finish(out.analysis);
@@ -149,6 +151,32 @@ TEST(SongDecoder, FilesThatAreNoSongFailWithAReason) {
   EXPECT_EQ(missing.error, "the file cannot be opened");
 }
 
+// A sink that cannot take the song's format stops each decoder before any
+// frame, and its reason is the decode's.
+TEST(SongDecoder, ASinkRefusingTheFormatFailsTheDecode) {
+  struct RefusingSink final : FrameSink {
+    int sampleRate = 0, channels = 0;
+    size_t frames = 0;
+    bool Start(int rate, int count, std::string& error) override {
+      sampleRate = rate, channels = count;
+      error = "the sink takes no such format";
+      return false;
+    }
+    void Take(const float*, size_t count) override { frames += count; }
+  };
+  for (const wchar_t* name : {L"clicks.wav", L"clicks_adpcm.wav", L"clicks.mp3", L"clicks.ogg"}) {
+    RefusingSink sink;
+    std::atomic<bool> cancel(false);
+    std::atomic<int32_t> percent(0);
+    std::string error;
+    EXPECT_EQ(DecodeSongFile(TestFile(name).c_str(), sink, cancel, percent, error), DecodeResult::kFailed);
+    EXPECT_EQ(error, "the sink takes no such format");
+    EXPECT_EQ(sink.sampleRate, 44100);
+    EXPECT_EQ(sink.channels, 2);
+    EXPECT_EQ(sink.frames, 0u);
+  }
+}
+
 // Broken headers and frames reach the system's codecs: a decode ends in a
 // result, never a crash. Bytes of each song's start are overwritten in turn.
 TEST(SongDecoder, DamagedFilesThroughTheCodecsEndInAResult) {
@@ -188,14 +216,16 @@ TEST(SongDecoder, CancelStopsTheDecoding) {
   std::wstring path = TestFile(L"long.wav");
   WriteFileBytes(path, LongQuietWav());
   AnalysisStream stream;
+  AnalysisSink sink(stream);
   std::atomic<bool> cancel(true);
   std::atomic<int32_t> percent(0);
   std::string error;
-  EXPECT_EQ(DecodeSongFile(path.c_str(), stream, cancel, percent, error), DecodeResult::kCancelled);
+  EXPECT_EQ(DecodeSongFile(path.c_str(), sink, cancel, percent, error), DecodeResult::kCancelled);
   EXPECT_EQ(stream.SecondsFed(), 0);
 
   // From another thread, once the reading has begun.
   AnalysisStream second;
+  AnalysisSink secondSink(second);
   cancel = false;
   LARGE_INTEGER frequency, cancelledAt, returnedAt;
   QueryPerformanceFrequency(&frequency);
@@ -204,7 +234,7 @@ TEST(SongDecoder, CancelStopsTheDecoding) {
     QueryPerformanceCounter(&cancelledAt);
     cancel = true;
   });
-  DecodeResult result = DecodeSongFile(path.c_str(), second, cancel, percent, error);
+  DecodeResult result = DecodeSongFile(path.c_str(), secondSink, cancel, percent, error);
   QueryPerformanceCounter(&returnedAt);
   canceller.join();
   EXPECT_EQ(result, DecodeResult::kCancelled);

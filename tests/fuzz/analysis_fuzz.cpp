@@ -13,7 +13,7 @@
 
 #include "analysis/audio_analysis.h"
 #include "analysis/beat_grid.h"
-#include "analysis/step_choice.h"
+#include "authoring/step_choice.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,7 @@
 //
 // Usage: stompara_chart_bench
 // Loads charts of 10, 25 and 50 MB (CR LF lines of 64 steps) through the
-// game's own loader, over the test fake of the platform (the file is already
+// game's own loader, over the benchmarks' platform (the file is already
 // in memory, so this is the loader's own work: the copy into its block, the
 // line-break removal, the tempo and step count), and prints MB/s for each
 // (best of five loads);
@@ -17,8 +17,8 @@
 
 #include "chart/chart_loader.h"
 #include "chart/step_clock.h"
-#include "fakes/platform_fake.h"
-#include "flame/flame_shared.h"
+#include "bench_platform.h"
+#include "base/event_log.h"
 #include "base/settings.h"
 
 namespace {
@@ -51,40 +51,42 @@ int main() {
   // faults on a fresh 50 MB block (which add about 3 ms a MB on this VM).
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  FakePlatform_Reset();
-  InitStepChart(testGame.chart);
+  Platform bench;
+  Settings settings;
+  StepChart chart;
+  StepClock clock;
+  InitStepChart(chart);
   SetLogLinesOn(false);
-  std::snprintf(testSettings.msdPath, sizeof testSettings.msdPath, "C:\\c");
+  std::snprintf(settings.msdPath, sizeof settings.msdPath, "C:\\c");
   std::printf("%10s %10s %10s\n", "chart", "load ms", "MB/s");
   for (size_t megabytes : {10u, 25u, 50u}) {
-    fake.files["C:\\c\\Song.msd"] = Chart(megabytes << 20);
+    bench.files["C:\\c\\Song.msd"] = Chart(megabytes << 20);
     double best = 1e9;
     for (int run = 0; run < 5; ++run) {
       auto start = Clock::now();
-      if (LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3") != 1) return 1;
+      if (LoadStepChart(bench, settings, chart, "Song.mp3") != 1) return 1;
       best = std::min(best, SecondsSince(start));
     }
     std::printf("%7zu MB %10.1f %10.0f\n", megabytes, best * 1000, double(megabytes) / best);
   }
   // A one-hour chart at 480 BPM: 28800 steps a level.
-  fake.files["C:\\c\\Song.msd"] = Chart(3 * 29000 * 66);
-  if (LoadStepChart(fakePlatform, testSettings, testGame.chart, "Song.mp3") != 1) return 1;
+  bench.files["C:\\c\\Song.msd"] = Chart(3 * 29000 * 66);
+  if (LoadStepChart(bench, settings, chart, "Song.mp3") != 1) return 1;
   for (int32_t level : {0, 2}) {
-    testSettings.level = level;
+    settings.level = level;
     for (int32_t from : {1000, 3500000}) {
       constexpr int kCalls = 200000;
       auto start = Clock::now();
       char step = '0';
       StepClockReport report;
       for (int i = 0; i < kCalls; ++i) {
-        fake.position = from + (i % 1000) * 25;
-        if (i % 1000 == 0) fake.requests.clear();
-        PollStepClock(fakePlatform, testGame.chart, testSettings.level, testGame.clock, step, report);
+        bench.position = from + (i % 1000) * 25;
+        PollStepClock(bench, chart, settings.level, clock, step, report);
       }
       std::printf("PollStepClock, level %d, at %4d s: %.0f ns a call\n", level, from / 1000,
                   SecondsSince(start) / kCalls * 1e9);
     }
   }
-  ReleaseStepChart(fakePlatform, testGame.chart);
+  ReleaseStepChart(bench, chart);
   return 0;
 }

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "authoring/lane_capacity.h"
 #include "chart/game_timing.h"
+#include "chart/lane_capacity.h"
 
 namespace {
 
@@ -358,8 +358,9 @@ void CheckFullLanes(ChartReport& r) {
     std::snprintf(when, sizeof when, "%.1f s", double(StepDueAt(first, r.msPerStep)) / 1000.0);
     WarnAt(r, chart.dataOffset + first - 1,
            ChartName(size_t(level)) + ": at " + when + " the " + LanesOf(kStepLaneCharacters[firstLane]) +
-           " lane already has 19 arrows in flight (at 25 ms frames), and the game spawns no arrow into a "
-           "full lane: " + std::to_string(refused) + (refused == 1 ? " arrow" : " arrows") +
+           " lane already has " + std::to_string(kMaxArrowsInLane) + " arrows in flight (at " +
+           std::to_string(kPlayerFrameMs) + " ms frames), and the game spawns no arrow into a full lane: " +
+           std::to_string(refused) + (refused == 1 ? " arrow" : " arrows") +
            " of this chart are left out");
   }
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "audio/song_decoder_win32.h"
+#include "autochart/analysis_sink.h"
 
 bool AnalyseAudioFile(const std::string& path, AudioAnalysis& analysis, std::string& error) {
   // The tool's paths are in the system's ANSI code page, as its arguments are.
@@ -16,9 +17,10 @@ bool AnalyseAudioFile(const std::string& path, AudioAnalysis& analysis, std::str
     return false;
   }
   AnalysisStream stream;
+  AnalysisSink sink(stream);
   std::atomic<bool> never{false};
   std::atomic<int32_t> percent{0};
-  if (DecodeSongFile(wide.c_str(), stream, never, percent, error) != DecodeResult::kDecoded) return false;
+  if (DecodeSongFile(wide.c_str(), sink, never, percent, error) != DecodeResult::kDecoded) return false;
   stream.Finish(analysis);
   return true;
 }

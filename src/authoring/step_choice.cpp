@@ -1,5 +1,5 @@
 // step_choice.cpp -- onsets snapped to the grid, the strongest taken per level up to its density, given lanes.
-#include "analysis/step_choice.h"
+#include "authoring/step_choice.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // lane_capacity.cpp -- arrows in flight per lane, by their retire times.
-#include "authoring/lane_capacity.h"
+#include "chart/lane_capacity.h"
 
 #include <algorithm>
 

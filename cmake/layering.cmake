@@ -1,0 +1,28 @@
+# What tests/layering.py reads of this build: every target with its folder,
+# its sources and the targets it links, one a line (name|folder|sources|links),
+# written to layering_targets.txt in the build folder.
+function(stompara_list_targets directory out)
+  get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY" OR type STREQUAL "UTILITY")
+      continue()
+    endif()
+    get_target_property(folder ${target} SOURCE_DIR)
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(links ${target} LINK_LIBRARIES)
+    if(NOT links)
+      set(links "")
+    endif()
+    string(APPEND ${out} "${target}|${folder}|${sources}|${links}\n")
+  endforeach()
+  get_property(children DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+  foreach(child ${children})
+    stompara_list_targets(${child} ${out})
+  endforeach()
+  set(${out} "${${out}}" PARENT_SCOPE)
+endfunction()
+
+set(layering_listing "")
+stompara_list_targets(${CMAKE_SOURCE_DIR} layering_listing)
+file(WRITE ${CMAKE_BINARY_DIR}/layering_targets.txt "${layering_listing}")
