@@ -14,4 +14,4 @@ cd "$root/build/native"
 # The suites side by side: most of an end-to-end suite's time is the
 # songs' own, waited out in real time, so several share the two cores;
 # their locks (cmake/native.cmake) keep apart what must not overlap.
-ctest --output-on-failure --timeout 900 -j "${STOMPARA_TEST_JOBS:-8}" "$@"
+ctest --output-on-failure --timeout 900 -j "${STOMPARA_TEST_JOBS:-4}" "$@"
