@@ -43,24 +43,43 @@ target_compile_definitions(stompara_e2e PRIVATE
   STOMPARA_WIN32_BUILD="${STOMPARA_WIN32_BUILD}"
   STOMPARA_BINARY_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(stompara_e2e PRIVATE stompara_game GTest::gtest GTest::gtest_main)
-# The long cases (the demo's ten plays, the thousand sessions, the long
-# run) are a test of their own, so each stays well inside CTest's limit.
+# The suites run side by side (scripts/test.sh runs CTest with -j), each
+# in a scratch folder of its own. The 64-bit ones share a prefix: wine64's
+# server serves runs side by side (the demo's plays, the fault runs). A
+# 32-bit run starts from a Wine server of its own, ending any other of its
+# prefix, and runs of one 32-bit prefix were seen to hang when they
+# overlapped: each 32-bit suite has a prefix of its own, held as a lock.
+function(stompara_e2e_test name filter)  # then "i686 PREFIX" for the 32-bit DLL
+  add_test(NAME ${name} COMMAND stompara_e2e --gtest_filter=${filter})
+  set(environment STOMPARA_E2E_SCRATCH=/tmp/stompara-e2e/${name})
+  if(ARGN)
+    list(GET ARGN 1 prefix)
+    list(APPEND environment STOMPARA_E2E_MODULE=i686 STOMPARA_WINEPREFIX32=${CMAKE_SOURCE_DIR}/build/${prefix})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK ${prefix})
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}")
+endfunction()
+# The long cases are suites of their own, so that they run beside the
+# rest and each stays well inside CTest's limit.
 set(e2e_long "Demo.*:Soak.*:LongRun.*")
-add_test(NAME e2e COMMAND stompara_e2e --gtest_filter=-${e2e_long})
-add_test(NAME e2e_long COMMAND stompara_e2e --gtest_filter=${e2e_long})
+stompara_e2e_test(e2e -${e2e_long})
+stompara_e2e_test(e2e_demo Demo.*)
+stompara_e2e_test(e2e_long Soak.*:LongRun.*)
 # The same tests against the shipped 32-bit DLL, under Wine 10's WoW64 mode
 # in the Debian 13 root that scripts/wow64-root.sh sets up, the 32-bit code
-# running natively. Three cases stay with the 64-bit twin (the code they
-# test is the same in both): the demo songs and the fault runs play sessions
-# side by side, and each 32-bit run starts from a Wine server of its own,
-# ending the others'; the soak's harness grows about 2 MB over its second
-# 500 sessions in the 32-bit process, with no GDI object or handle held.
-# The made charts and the long run take about half the time: they are a
-# suite of their own, so that each stays well inside CTest's limit.
+# running natively. Two cases stay with the 64-bit twin (the code they test
+# is the same in both): the demo songs and the fault runs play sessions side
+# by side, which one 32-bit prefix cannot. The made charts with the long
+# run, and the soak, take about half the time: suites of their own.
 set(e2e_i686_long "AutoChart.*:LongRun.*")
-add_test(NAME e2e_i686 COMMAND stompara_e2e --gtest_filter=-Demo.*:Soak.*:Faults.*:${e2e_i686_long})
-add_test(NAME e2e_i686_long COMMAND stompara_e2e --gtest_filter=${e2e_i686_long})
-set_tests_properties(e2e_i686 e2e_i686_long PROPERTIES ENVIRONMENT STOMPARA_E2E_MODULE=i686)
+stompara_e2e_test(e2e_i686 -Demo.*:Soak.*:Faults.*:${e2e_i686_long} i686 wineprefix32)
+stompara_e2e_test(e2e_i686_long ${e2e_i686_long} i686 wineprefix32-long)
+stompara_e2e_test(e2e_i686_soak Soak.* i686 wineprefix32-soak)
+# The longest first, so that the shortest fill in around them.
+set_tests_properties(e2e_i686_long PROPERTIES COST 400)
+set_tests_properties(e2e_i686 PROPERTIES COST 300)
+set_tests_properties(e2e PROPERTIES COST 250)
+set_tests_properties(e2e_demo e2e_long e2e_i686_soak PROPERTIES COST 200)
 
 add_test(NAME dll_i686 COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_dll.sh
          ${STOMPARA_WIN32_BUILD}/vis_stompara.dll PE32)
@@ -77,9 +96,14 @@ add_test(NAME win32_portable
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${STOMPARA_WIN64_BUILD}/stompara_portable_tests.exe)
 
 file(GLOB fuzz_targets CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+# Two targets at a time, each on a core of its own for its 20 s: every
+# target takes one of two locks in turn.
+set(slot 0)
 foreach(target_source ${fuzz_targets})
   get_filename_component(name ${target_source} NAME_WE)
   add_test(NAME fuzz_${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzz.sh ${name} 20)
+  set_tests_properties(fuzz_${name} PROPERTIES RESOURCE_LOCK fuzz_slot${slot})
+  math(EXPR slot "1 - ${slot}")
 endforeach()
 
 # No folder of src/ includes one above it, and no program of src/ or tools/

@@ -30,6 +30,12 @@ add_subdirectory(tools/host)
 add_library(null_module_plugin SHARED tests/tools/host/null_module_plugin_win32.cpp)
 set_target_properties(null_module_plugin PROPERTIES PREFIX "")
 target_link_options(null_module_plugin PRIVATE ${static_runtime})
+# Sessions that make nothing: what the harness and Wine alone keep of a
+# session (the soak's measure, tests/e2e/soak_test.cpp).
+add_library(idle_plugin SHARED tests/tools/host/idle_plugin_win32.cpp)
+set_target_properties(idle_plugin PROPERTIES PREFIX "")
+target_include_directories(idle_plugin PRIVATE src)
+target_link_options(idle_plugin PRIVATE ${static_runtime})
 
 # The banner drawn by the game's own code, for the end-to-end tests.
 add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)

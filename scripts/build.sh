@@ -6,6 +6,9 @@
 #   build/native  portable code, unit and end-to-end tests, tools (ASan/UBSan)
 #   build/fuzz    libFuzzer targets (clang)
 #   build/tools   the chart tool and the benchmarks, optimised, no sanitizers
+#
+# Usage: scripts/build.sh [BUILD...]   only those builds (win32 win64 native
+# fuzz tools); all five by default.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -14,12 +17,19 @@ configure() {  # folder, then cmake options
   shift
   cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 }
-configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
-configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
-configure native -DSTOMPARA_SANITIZE=ON
-CC=clang CXX=clang++ configure fuzz -DSTOMPARA_FUZZ=ON
-configure tools -DCMAKE_BUILD_TYPE=Release
-for build in win32 win64 native fuzz tools; do
+builds=("$@")
+[ ${#builds[@]} -gt 0 ] || builds=(win32 win64 native fuzz tools)
+for build in "${builds[@]}"; do
+  case "$build" in
+    win32) configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" ;;
+    win64) configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" ;;
+    native) configure native -DSTOMPARA_SANITIZE=ON ;;
+    fuzz) CC=clang CXX=clang++ configure fuzz -DSTOMPARA_FUZZ=ON ;;
+    tools) configure tools -DCMAKE_BUILD_TYPE=Release ;;
+    *) echo "usage: $0 [win32|win64|native|fuzz|tools]..." >&2; exit 64 ;;
+  esac
+done
+for build in "${builds[@]}"; do
   echo "== building $build"
   # The users' tools build is only the tools; the tests live in the others.
   targets=()
@@ -32,5 +42,5 @@ for build in win32 win64 native fuzz tools; do
     exit 1
   fi
 done
-echo "vis_stompara.dll (32-bit): $root/build/win32/vis_stompara.dll"
-echo "chart tool: $root/build/tools/tools/chart/stompara_chart"
+case " ${builds[*]} " in *" win32 "*) echo "vis_stompara.dll (32-bit): $root/build/win32/vis_stompara.dll" ;; esac
+case " ${builds[*]} " in *" tools "*) echo "chart tool: $root/build/tools/tools/chart/stompara_chart" ;; esac

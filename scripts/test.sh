@@ -7,6 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # shipped 32-bit DLL: set up once (about two minutes), then kept in
 # /var/cache/stompara.
 "$root/scripts/wow64-root.sh"
-"$root/scripts/build.sh"
+# Every build the tests use; the users' tools build (the same sources,
+# optimised) is tested in the native one.
+"$root/scripts/build.sh" win32 win64 native fuzz
 cd "$root/build/native"
-ctest --output-on-failure --timeout 900 "$@"
+# The suites side by side: most of an end-to-end suite's time is the
+# songs' own, waited out in real time, so several share the two cores;
+# their locks (cmake/native.cmake) keep apart what must not overlap.
+ctest --output-on-failure --timeout 900 -j "${STOMPARA_TEST_JOBS:-4}" "$@"

@@ -203,7 +203,7 @@ watch_server() {  # program pid; exits 75 once it has ended a spinning server
     pid=""
     for candidate in /proc/[0-9]*; do  # a server works in its prefix's server folder
       name=""
-      read -r name < "$candidate/comm" 2>/dev/null || true
+      read -r name 2>/dev/null < "$candidate/comm" || true  # (the error first: a process may end meanwhile)
       [ "$name" = wineserver64 ] || continue
       case "$(readlink "$candidate/cwd" 2>/dev/null || true)" in */"$server_dir") pid=${candidate#/proc/} ;; esac
     done

@@ -13,7 +13,19 @@
 
 namespace {
 
-const std::string kScratch = "/tmp/stompara-e2e";
+// Where each test's plug-in folders go: a folder of the suite's own
+// (STOMPARA_E2E_SCRATCH), so that suites running side by side, which name
+// their folders alike, never share one.
+std::string Scratch() {
+  const char* scratch = std::getenv("STOMPARA_E2E_SCRATCH");
+  return scratch != nullptr && *scratch != '\0' ? scratch : "/tmp/stompara-e2e";
+}
+
+// The prefix a runner uses: the one its variable names, else the default.
+std::string PrefixOf(const char* variable, const std::string& fallback) {
+  const char* prefix = std::getenv(variable);
+  return prefix != nullptr && *prefix != '\0' ? prefix : fallback;
+}
 
 std::string ShellQuote(const std::string& text) {
   std::string quoted = "'";
@@ -70,15 +82,15 @@ const TestedModule& Tested() {
     const char* module = std::getenv("STOMPARA_E2E_MODULE");
     if (module != nullptr && std::string(module) == "i686")
       return TestedModule{STOMPARA_WIN32_BUILD, STOMPARA_SOURCE_DIR "/scripts/wine-run32.sh",
-                          STOMPARA_SOURCE_DIR "/build/wineprefix32"};
+                          PrefixOf("STOMPARA_WINEPREFIX32", STOMPARA_SOURCE_DIR "/build/wineprefix32")};
     return TestedModule{STOMPARA_WIN64_BUILD, STOMPARA_SOURCE_DIR "/scripts/wine-run.sh",
-                        STOMPARA_SOURCE_DIR "/build/wineprefix"};
+                        PrefixOf("STOMPARA_WINEPREFIX", STOMPARA_SOURCE_DIR "/build/wineprefix")};
   }();
   return tested;
 }
 
 std::string MakePluginFolder(const std::string& name) {
-  std::string folder = kScratch + "/" + name;
+  std::string folder = Scratch() + "/" + name;
   std::system(("rm -rf " + ShellQuote(folder) + " && mkdir -p " + ShellQuote(folder)).c_str());
   WriteFile(folder + "/vis_stompara.dll", ReadFile(Tested().build + "/vis_stompara.dll"));
   return folder;

@@ -19,7 +19,8 @@ struct HostRun {
 
 // The module under test: the 64-bit twin under wine64 by default; with
 // STOMPARA_E2E_MODULE=i686 the shipped 32-bit DLL, with the 32-bit harness,
-// under the Wine 10 of scripts/wine-run32.sh.
+// under the Wine 10 of scripts/wine-run32.sh. The prefix follows the
+// runners' STOMPARA_WINEPREFIX and STOMPARA_WINEPREFIX32.
 struct TestedModule {
   std::string build;   // the build folder of the DLL, harness and helpers
   std::string runner;  // the script that runs their programs
@@ -28,7 +29,8 @@ struct TestedModule {
 const TestedModule& Tested();
 
 // A fresh, empty plug-in folder for `name` holding a copy of the tested
-// vis_stompara.dll. Returns its path.
+// vis_stompara.dll, under STOMPARA_E2E_SCRATCH (default /tmp/stompara-e2e).
+// Returns its path.
 std::string MakePluginFolder(const std::string& name);
 
 // Runs the harness in `folder` on its vis_stompara.dll with `scenario`.

@@ -14,6 +14,18 @@ constexpr int kCycleMs = 80;
 
 int64_t Number(const JournalEvent& event, const char* field) { return std::atoll(event.at(field).c_str()); }
 
+// Pages the second half's 500 sessions may add per hundred. Under wine64
+// (Wine 8) a page or two. Wine 10, which runs the 32-bit DLL, keeps more
+// of what the plug-in's sessions make, in either width: over sessions 500
+// to 1000 the working set grew 295 KB with the 32-bit DLL and 520 KB with
+// the 64-bit twin under Wine 10 (about 15 and 25 pages a hundred), the
+// same twin stays flat under Wine 8, and a plug-in whose sessions make
+// nothing (tests/tools/host/idle_plugin_win32.cpp) grows by nothing under
+// Wine 10: the growth is Wine 10's. Its bound is about twice that
+// measured; one game surface a session (a 288 x 310 DIB, 65 to 87 pages) held
+// by the plug-in would still break it at once.
+int PagesPerHundredSessions() { return std::string(Tested().runner).find("wine-run32") != std::string::npos ? 32 : 8; }
+
 TEST(Soak, AThousandInitRenderQuitCyclesLeaveNothingBehind) {
   std::string folder = MakePluginFolder("soak");
   // A chart playing and the fire burning in every session.
@@ -58,9 +70,10 @@ TEST(Soak, AThousandInitRenderQuitCyclesLeaveNothingBehind) {
     int64_t middle = Number(resources[1], field);
     int64_t last = Number(resources[2], field);
     ASSERT_GT(first, 0) << field;
-    // No steady growth: the second half adds no more than a page or two a
+    // No steady growth: the second half adds no more than a few pages a
     // hundred sessions.
-    EXPECT_LT(last - middle, 8 * 4096 * (kCycles / 2) / 100) << field << " " << first << " " << middle << " " << last;
+    EXPECT_LT(last - middle, PagesPerHundredSessions() * 4096 * (kCycles / 2) / 100)
+        << field << " " << first << " " << middle << " " << last;
   }
 }
 
