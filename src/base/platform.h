@@ -5,7 +5,8 @@
 // boxes only through these functions, the event log through log_file.h and
 // chart files through chart/chart_file.h. The plug-in links the Win32
 // versions of these (plugin/platform_win32.cpp, which knows the game
-// window); native tests link recording fakes (tests/fakes/platform_fake.cpp).
+// window); native tests link recording fakes (tests/fakes/platform_fake.cpp),
+// the benchmarks a platform of their own (tools/bench/bench_platform.cpp).
 //
 // Unless a comment says otherwise, every function here is called on the
 // host's visualisation thread, the one that runs Init, Render and Quit.
