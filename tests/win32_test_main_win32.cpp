@@ -11,9 +11,7 @@ Game testGame;
 namespace {
 
 bool WireTestGame() {
-  testGame.platform = &testPlatform;
-  testGame.canvas = &testCanvas;
-  testGame.settings = &testSettings;
+  WireGame(testGame, testPlatform, testCanvas, testSettings);
   return true;
 }
 const bool testGameWired = WireTestGame();

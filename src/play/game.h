@@ -67,3 +67,11 @@ struct Game {
   FlameState fire;
   FlameBuffers flameBuffers;
 };
+
+// Points `game` at what it is played through and with; Init does it for the
+// plug-in's game, the tests for theirs.
+inline void WireGame(Game& game, Platform& platform, Canvas& canvas, Settings& settings) {
+  game.platform = &platform;
+  game.canvas = &canvas;
+  game.settings = &settings;
+}

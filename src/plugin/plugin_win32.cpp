@@ -86,9 +86,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 int __cdecl Init(winampVisModule* module) {
   Plugin& p = PluginOf(module);
   Game& game = p.game;
-  game.platform = &p.platform;
-  game.canvas = &p.canvas;
-  game.settings = &p.settings;
+  WireGame(game, p.platform, p.canvas, p.settings);
   p.platform.module = module;
   ChooseSettingsFolder(p.settings, module);
   ReadSettings(p.settings, module);

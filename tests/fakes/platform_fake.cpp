@@ -5,15 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "base/event_log.h"
 #include "base/log_file.h"
 #include "base/platform.h"
 #include "chart/chart_file.h"
 #include "gfx/draw.h"
-
-#include <new>
-
-#include "base/event_log.h"
 
 FakePlatform fake;
 Platform fakePlatform;
@@ -24,9 +22,7 @@ Game testGame;
 namespace {
 
 bool WireTestGame() {
-  testGame.platform = &fakePlatform;
-  testGame.canvas = &fakeCanvas;
-  testGame.settings = &testSettings;
+  WireGame(testGame, fakePlatform, fakeCanvas, testSettings);
   return true;
 }
 
