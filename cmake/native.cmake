@@ -112,3 +112,8 @@ add_test(NAME layering COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/layering.py ${C
          ${STOMPARA_WIN64_BUILD} ${STOMPARA_WIN32_BUILD} ${CMAKE_SOURCE_DIR}/build/fuzz)
 
 add_test(NAME package COMMAND ${CMAKE_SOURCE_DIR}/tests/plugin/check_package.sh ${CMAKE_SOURCE_DIR})
+
+# The soaks measure the working set over many sessions; beside three other
+# suites on two cores they were seen to grow past their bound and past the
+# harness's time limit, and alone they pass: they run alone.
+set_tests_properties(e2e_long e2e_i686_soak PROPERTIES RUN_SERIAL TRUE)
