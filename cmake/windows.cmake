@@ -14,7 +14,9 @@ target_include_directories(stompara_win32 PUBLIC src)
 target_link_libraries(stompara_win32 PUBLIC stompara_game stompara_makers)
 target_compile_options(stompara_win32 PRIVATE ${warnings})
 target_compile_definitions(stompara_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32)
+# mfuuid is a static library of Media Foundation's GUIDs; Media Foundation
+# itself is loaded at run time (src/audio/media_foundation_win32.cpp).
+set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32 mfuuid)
 
 add_library(vis_stompara SHARED $<TARGET_OBJECTS:stompara_win32>
             res/vis_stompara.rc res/vis_stompara.def)
@@ -36,6 +38,12 @@ add_library(idle_plugin SHARED tests/tools/host/idle_plugin_win32.cpp)
 set_target_properties(idle_plugin PROPERTIES PREFIX "")
 target_include_directories(idle_plugin PRIVATE src)
 target_link_options(idle_plugin PRIVATE ${static_runtime})
+# A plug-in that asks for the waveform and spectrum and writes down what it
+# is handed (tests/e2e/stream_test.cpp).
+add_library(stream_plugin SHARED tests/tools/host/stream_plugin_win32.cpp)
+set_target_properties(stream_plugin PROPERTIES PREFIX "")
+target_include_directories(stream_plugin PRIVATE src)
+target_link_options(stream_plugin PRIVATE ${static_runtime})
 
 # The banner drawn by the game's own code, for the end-to-end tests.
 add_executable(stompara_banner_reference tests/e2e/banner_reference_win32.cpp)
@@ -64,7 +72,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 
   # The portable unit tests again, as a Windows program: the same rules built
   # by the Windows compiler (32-bit long, its runtime's printf and scanf).
-  file(GLOB portable_tests CONFIGURE_DEPENDS tests/base/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp)
+  file(GLOB portable_tests CONFIGURE_DEPENDS tests/log/*_test.cpp tests/settings/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp)
   list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$")
   add_executable(stompara_portable_tests ${portable_tests})
   target_include_directories(stompara_portable_tests PRIVATE tests)

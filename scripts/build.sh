@@ -35,7 +35,7 @@ for build in "${builds[@]}"; do
   targets=()
   [ "$build" = tools ] && targets=(--target stompara_chart stompara_synth stompara_flame_bench
                                      stompara_generate_accuracy stompara_generate_patterns stompara_chart_bench
-                                     stompara_convert_timing)
+                                     stompara_convert_timing stompara_live_accuracy)
   if ! cmake --build "$root/build/$build" -j "$jobs" "${targets[@]}" >"$root/build/$build.log" 2>&1; then
     grep -E 'error|Error' "$root/build/$build.log" | head -40
     echo "build of $build failed: see build/$build.log"

@@ -10,11 +10,13 @@
 set -euo pipefail
 packages=(
   cmake make g++ googletest libgtest-dev pkg-config  # native build and unit tests
-  libsndfile1-dev libkissfft-dev                   # the chart generator's decoding; the analysis's spectra
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev  # the chart tool's decoding (FFmpeg)
+  libsndfile1-dev libkissfft-dev                   # writing WAVs (test songs, the evaluation's mixes); the analysis's spectra
   libstb-dev ffmpeg                                # the plug-in's Ogg decoder; songs in every format for the tests
   clang libclang-rt-14-dev                         # libFuzzer targets
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64  # the DLLs
   wine64 fonts-wine xvfb xauth                     # running the 64-bit twin
+  gstreamer1.0-plugins-good gstreamer1.0-libav     # Wine's Media Foundation decodes with them (FLAC, MP3, AAC)
   debootstrap                                      # the Debian 13 root that runs the 32-bit DLL
   zip unzip                                        # the release package
 )

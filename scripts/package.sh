@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# package.sh -- the release zip: both DLLs and the chart tool for Windows (stripped), the demo charts, the install text, the licences.
+# package.sh -- the release zip: both DLLs and the chart tool for Windows (stripped), the demo songs and charts, the install text, the licences.
 #
 # Usage: scripts/package.sh
 # Builds the Windows builds when they are missing, then writes
@@ -24,6 +24,17 @@ for file in vis_stompara.dll stompara_chart.exe; do
 done
 x86_64-w64-mingw32-strip -o "$stage/$name/64-bit/vis_stompara.dll" "$root/build/win64/vis_stompara.dll"
 cp "$root"/demo/charts/*.msd "$stage/$name/charts/"
+# The demo songs' audio beside their charts, as Ogg Vorbis: the project's own
+# synthesised tracks, made again here from demo/songs.txt.
+if [ ! -x "$root/build/tools/tools/synth/stompara_synth" ]; then
+  cmake -S "$root" -B "$root/build/tools" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$root/build/tools" -j "$(nproc)" --target stompara_synth >/dev/null
+fi
+"$root/scripts/demo-songs.sh" "$stage/music" >/dev/null
+for wav in "$stage"/music/*.wav; do
+  song=$(basename "$wav" .wav)
+  ffmpeg -nostdin -loglevel error -y -i "$wav" -codec:a libvorbis -qscale:a 5 "$stage/$name/charts/$song.ogg"
+done
 # Windows line ends for the text a Windows user opens.
 sed "s/@VERSION@/$version/; s/\$/\r/" "$root/res/INSTALL.txt" > "$stage/$name/INSTALL.txt"
 sed 's/$/\r/' "$root/LICENSE" > "$stage/$name/LICENSE.txt"

@@ -17,6 +17,8 @@
 #                   (copied from libwine:i386) i386 PE DLLs in the folder
 #                   where Wine 10's WoW64 mode looks for them
 #                   (/usr/lib/x86_64-linux-gnu/wine/i386-windows)
+#   GStreamer       the "good" plugins and libav, behind Wine's Media
+#                   Foundation: the decoders of M4A (AAC), MP3 and the rest
 #   wine32:i386     Wine's 32-bit loader, diverted to /usr/lib/wine/wine.i386
 #                   and left in /usr/lib/wine/wine only as a placeholder that
 #                   does not execute, so Wine runs 32-bit programs in its
@@ -32,7 +34,7 @@ wowroot=${STOMPARA_WOW64_ROOT:-/var/cache/stompara/trixie-root}
 stamp=$wowroot/.stompara-root
 # Change this line whenever the recipe below changes: roots built by an older
 # recipe are then built again.
-recipe="trixie; wine64 wine32:i386 fonts; i386 PE DLLs for WoW64; qemu-i386 loader; 1"
+recipe="trixie; wine64 wine32:i386 fonts; GStreamer good and libav; i386 PE DLLs for WoW64; qemu-i386 loader; 2"
 
 ready() { [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ]; }
 finish() {
@@ -110,6 +112,10 @@ step "apt-get update" "${in_root[@]}" apt-get update
 x11_libs=(libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxfixes3 libxinerama1 libxxf86vm1)
 step "install Wine 10" "${in_root[@]}" apt-get install -y --no-install-recommends \
   wine64 wine32:i386 fonts-wine fonts-liberation "${x11_libs[@]}" "${x11_libs[@]/%/:i386}"
+# Media Foundation's decoders under Wine are GStreamer's; WoW64 runs them on
+# the 64-bit side.
+step "install GStreamer's decoders" "${in_root[@]}" apt-get install -y --no-install-recommends \
+  gstreamer1.0-plugins-good gstreamer1.0-libav
 
 # Wine 10's WoW64 mode takes the i386 PE DLLs from next to the x86_64 ones;
 # hard links cost no space.

@@ -3,9 +3,11 @@
 #
 #   layering.py SOURCE-DIR [BUILD-DIR...]
 #
-# The folders of src/, bottom to top: base, chart, then the chart makers
-# (analysis and audio, then authoring, then autochart) and the game (gfx,
-# flame, play, config, in that order) side by side, neither knowing the
+# The folders of src/, bottom to top: the ground floors (the host's records
+# and the event log, then the settings, then the platform's ports, then the
+# chart), then the chart makers
+# (analysis and audio, then authoring, then autochart) and the game (gfx
+# and the live chart, flame, play, config, in that order) side by side, neither knowing the
 # other, then plugin, which joins both. The analysis and the decoders know
 # nothing of each other: what joins them is autochart's. A folder may include
 # its own headers and those of the folders below it; src/ and tools/ include
@@ -19,16 +21,22 @@ import re
 import sys
 
 # Each side's floors, bottom first; the folders of a floor know nothing of each other.
+GROUND = [["host", "log"], ["settings"], ["platform"], ["chart"]]
 MAKERS = [["analysis", "audio"], ["authoring"], ["autochart"]]
-GAME = [["gfx"], ["flame"], ["play"], ["config"]]
+GAME = [["gfx", "live"], ["flame"], ["play"], ["config"]]
 
 
 def FoldersBelow():
     """Each folder of src/ and the folders it may include besides its own."""
-    below = {"base": set(), "chart": {"base"}}
-    everything = {"base", "chart"}
+    below = {}
+    ground = set()
+    for floor in GROUND:
+        for folder in floor:
+            below[folder] = set(ground)
+        ground |= set(floor)
+    everything = set(ground)
     for side in (MAKERS, GAME):
-        lower = {"base", "chart"}
+        lower = set(ground)
         for floor in side:
             for folder in floor:
                 below[folder] = set(lower)

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "base/platform_win32.h"
-#include "base/settings.h"
 #include "gfx/surfaces_win32.h"
+#include "platform/platform_win32.h"
 #include "play/game.h"
+#include "settings/settings.h"
 
 // A game of the tests' own on the real platform calls, with no game window
 // (so every host request answers 0), wired like the plug-in's.

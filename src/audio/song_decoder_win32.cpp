@@ -10,7 +10,9 @@
 #include <cstring>
 #include <vector>
 
+#include "audio/media_foundation_win32.h"
 #include "audio/mp3_header.h"
+#include "audio/mp4_priming.h"
 #include "audio/ogg_reader.h"
 #include "audio/song_format.h"
 #include "audio/wav_reader.h"
@@ -33,6 +35,7 @@ struct SongFile {
   bool replay = false;  // the block read to tell the format goes to the decoder first
   bool failed = false;
   std::atomic<int32_t>* percent = nullptr;
+  const wchar_t* path = nullptr;
 };
 
 // One decode: the file, where its frames go, and how it ends.
@@ -359,6 +362,46 @@ DecodeResult DecodeOgg(Decode& d) {
   return result;
 }
 
+// A sink that remembers whether it was started.
+struct StartWatch final : FrameSink {
+  FrameSink& sink;
+  bool started = false;
+  explicit StartWatch(FrameSink& to) : sink(to) {}
+  bool Start(int sampleRate, int channels, std::string& error) override {
+    started = sink.Start(sampleRate, channels, error);
+    return started;
+  }
+  void Take(const float* frames, size_t count) override { sink.Take(frames, count); }
+};
+
+// `size` bytes at `offset` of the file, read aside of the decoding's reading.
+bool ReadAt(SongFile& file, uint64_t offset, uint8_t* out, size_t size) {
+  LARGE_INTEGER at;
+  at.QuadPart = LONGLONG(offset);
+  DWORD got = 0;
+  return size <= MAXDWORD && SetFilePointerEx(file.handle, at, nullptr, FILE_BEGIN) &&
+         ReadFile(file.handle, out, DWORD(size), &got, nullptr) && got == size;
+}
+
+// A file none of the decoders here reads, through Media Foundation.
+// `isMp4`: its priming is read from its boxes.
+DecodeResult DecodeOther(Decode& d, const std::string& what, bool isMp4) {
+  MediaFoundationSong song;
+  song.path = d.file.path;
+  song.what = what;
+  if (isMp4) {
+    SongFile& file = d.file;
+    song.priming = [&file](int sampleRate) {
+      return Mp4_PrimingFrames([&file](uint64_t offset, uint8_t* out, size_t size) { return ReadAt(file, offset, out, size); },
+                               file.size, sampleRate);
+    };
+  }
+  StartWatch watch(d.sink);
+  DecodeResult result = MediaFoundation_Decode(song, watch, d.cancel, *d.file.percent, d.error, d.framesHanded);
+  d.started = watch.started;
+  return result;
+}
+
 DecodeResult DecodeOpened(Decode& d) {
   LARGE_INTEGER size = {};
   if (GetFileSizeEx(d.file.handle, &size)) d.file.size = uint64_t(size.QuadPart);
@@ -367,13 +410,29 @@ DecodeResult DecodeOpened(Decode& d) {
     return DecodeResult::kFailed;
   }
   d.file.replay = true;
-  switch (Song_SniffFormat(d.file.block.data(), d.file.got)) {
-    case SongFormat::kWav: return DecodeWav(d);
-    case SongFormat::kOgg: return DecodeOgg(d);
-    case SongFormat::kMp3: return DecodeMp3(d);
-    case SongFormat::kUnknown: break;
+  DecodeResult own = DecodeResult::kFailed;
+  SongFormat format = Song_SniffFormat(d.file.block.data(), d.file.got);
+  switch (format) {
+    case SongFormat::kWav: own = DecodeWav(d); break;
+    case SongFormat::kOgg: own = DecodeOgg(d); break;
+    case SongFormat::kMp3: own = DecodeMp3(d); break;
+    case SongFormat::kUnknown:
+      return DecodeOther(d, Song_DescribeOther(d.file.block.data(), d.file.got),
+                         Song_IsMp4(d.file.block.data(), d.file.got));
   }
-  d.error = "not an MP3, WAV or Ogg Vorbis file";
+  // An Ogg of another codec this decoder cannot begin (Opus, FLAC in Ogg)
+  // gets a second chance; if that fails too, the first decoder's reason is
+  // the clearer one. A damaged Vorbis file does not: Wine's readers were
+  // seen to hang on damaged files. Nor does an MP3: what other decoders make
+  // of its encoder's delay differs, and a chart made from it could be late.
+  // Nor does a WAV: its codecs are the ACM's whoever reads it.
+  if (own != DecodeResult::kFailed || d.started || d.file.failed || format != SongFormat::kOgg ||
+      !Song_IsOtherOgg(d.file.block.data(), d.file.got))
+    return own;
+  std::string first = d.error;
+  DecodeResult other = DecodeOther(d, first, false);
+  if (other == DecodeResult::kCancelled || (other == DecodeResult::kDecoded && d.framesHanded > 0)) return other;
+  d.error = first;
   return DecodeResult::kFailed;
 }
 
@@ -386,6 +445,7 @@ DecodeResult DecodeSongFile(const wchar_t* path, FrameSink& sink, const std::ato
   if (cancel.load()) return DecodeResult::kCancelled;
   SongFile file;
   file.percent = &percent;
+  file.path = path;
   file.handle = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file.handle == INVALID_HANDLE_VALUE) {

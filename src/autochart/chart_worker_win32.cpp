@@ -11,10 +11,10 @@
 #include "audio/song_decoder_win32.h"
 #include "autochart/analysis_sink.h"
 #include "autochart/chart_making.h"
-#include "base/platform.h"
-#include "base/platform_win32.h"
-#include "base/settings.h"
 #include "chart/msd_format.h"
+#include "platform/platform.h"
+#include "platform/platform_win32.h"
+#include "settings/settings.h"
 
 // One song's work, shared by the visualisation thread and the worker: the
 // last of the two to let go of it frees it. The visualisation thread
@@ -59,9 +59,10 @@ std::wstring ChartPathIn(const Job& work, const std::string& folder) {
 
 enum class Written { kDone, kFolderRefused, kFailed };
 
-// Writes `text` to `path` through a temporary file beside it. The rename
-// never replaces a file: where another player made the same chart first,
-// its file is kept.
+// Writes `text` to `path` through a temporary file beside it, on the disk
+// before it is renamed into place, so that a crash or a power cut leaves no
+// short chart under the song's name. The rename never replaces a file:
+// where another player made the same chart first, its file is kept.
 Written WriteChart(const std::wstring& path, const std::string& text) {
   wchar_t unique[40];
   std::swprintf(unique, 40, L".%lu-%lu.tmp", GetCurrentProcessId(), GetCurrentThreadId());
@@ -69,7 +70,8 @@ Written WriteChart(const std::wstring& path, const std::string& text) {
   HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Written::kFolderRefused;
   DWORD written = 0;
-  BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == DWORD(text.size());
+  BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == DWORD(text.size()) &&
+            FlushFileBuffers(file);
   ok = CloseHandle(file) && ok;
   if (ok && MoveFileW(temporary.c_str(), path.c_str())) return Written::kDone;
   DeleteFileW(temporary.c_str());

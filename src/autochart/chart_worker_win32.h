@@ -1,6 +1,6 @@
 // chart_worker_win32.h -- the thread that makes a song's chart, as the platform calls start it.
 //
-// Platform_PollMakingChart and Platform_StopMakingChart (base/chart_worker.h)
+// Platform_PollMakingChart and Platform_StopMakingChart (platform/chart_worker.h)
 // are defined with it; Platform_StartMakingChart asks the host for the
 // song's wide name (plugin/platform_win32.cpp) and starts it here.
 #pragma once
@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "base/chart_worker.h"
-#include "base/settings.h"
+#include "platform/chart_worker.h"
+#include "settings/settings.h"
 
 // Starts the worker on the song file `song`; the rest as for
 // Platform_StartMakingChart (`fileName` names the song in `why`).

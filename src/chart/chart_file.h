@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-struct Platform;  // base/platform.h
+struct Platform;  // platform/platform.h
 
 // The chart file. Opening closes the file opened before, if any; the handle
 // is kept until Platform_CloseChartFile or the next open.

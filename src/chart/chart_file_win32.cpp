@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "base/platform_win32.h"
+#include "platform/platform_win32.h"
 
 int Platform_OpenChartFile(Platform& platform, const char* path) {
   Platform_CloseChartFile(platform);

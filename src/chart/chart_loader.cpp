@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/event_log.h"
-#include "base/platform.h"
-#include "base/settings.h"
 #include "chart/chart_file.h"
 #include "chart/msd_format.h"
+#include "log/event_log.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-struct Platform;  // base/platform.h
-struct Settings;  // base/settings.h
+struct Platform;  // platform/platform.h
+struct Settings;  // settings/settings.h
 
 // The chart the step clock plays from, one record of the game's. Only the
 // loader (and Quit, through ReleaseStepChart) writes it. Host's

@@ -1,9 +1,9 @@
 // step_clock.cpp -- the per-frame step lookup, its drift sample and the missing-chart box.
 #include "chart/step_clock.h"
 
-#include "base/event_log.h"
-#include "base/platform.h"
 #include "chart/msd_format.h"
+#include "log/event_log.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -12,10 +12,16 @@ int ReportFinished() {
   return -1;
 }
 
-// Offset of the step data of the chart `level` plays, or kNoOffset.
-int64_t LocateStepData(const char* text, int32_t level) {
-  int64_t chart = findChart(text, level);
-  return chart == kNoOffset ? kNoOffset : findStepData(text, chart);
+// Offset of the step data of the chart `level` plays, or kNoOffset: found
+// in the text once, then remembered until another text or level.
+int64_t LocateStepData(const StepChart& chart, int32_t level, StepClock& clock) {
+  if (clock.located && clock.locatedLoads == chart.loads && clock.locatedLevel == level) return clock.stepData;
+  int64_t header = findChart(chart.chartText, level);
+  clock.stepData = header == kNoOffset ? kNoOffset : findStepData(chart.chartText, header);
+  clock.located = true;
+  clock.locatedLoads = chart.loads;
+  clock.locatedLevel = level;
+  return clock.stepData;
 }
 
 }  // namespace
@@ -41,7 +47,7 @@ int PollStepClock(Platform& platform, const StepChart& chart, int32_t level, Ste
   WriteLogLine("Start to read MSD data...");
   const char* text = chart.chartText;
   if (text == nullptr) return ReportFinished();
-  int64_t data = LocateStepData(text, level);
+  int64_t data = LocateStepData(chart, level, clock);
   if (data == kNoOffset) {
     report.chartMissing = true;
     return 0;

@@ -6,7 +6,7 @@
 
 #include "chart/chart_loader.h"
 
-struct Platform;  // base/platform.h
+struct Platform;  // platform/platform.h
 
 // The clock's own state, one record of the game's.
 struct StepClock {
@@ -24,6 +24,13 @@ struct StepClock {
   bool missingShown = false;
   uint32_t missingLoads = 0;
   int32_t missingLevel = 0;
+  // Where the step data of the chart the level plays starts in the chart
+  // text (its load count) and level found last: looked up once per text
+  // and level, not on every frame. -1 for no such chart.
+  bool located = false;
+  uint32_t locatedLoads = 0;
+  int32_t locatedLevel = 0;
+  int64_t stepData = -1;
 };
 
 // What a poll saw besides its result, for the frame pass to act on.

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "base/settings.h"
 #include "config/home_page.h"
+#include "settings/settings.h"
 
 namespace {
 

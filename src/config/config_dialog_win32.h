@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "base/settings.h"
+#include "settings/settings.h"
 
 // Control ids of dialog 104.
 enum ConfigControl : int {

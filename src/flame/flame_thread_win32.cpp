@@ -1,10 +1,10 @@
 // flame_thread_win32.cpp -- starting, running and stopping the flame thread.
 #include "flame/flame_thread_win32.h"
 
-#include "base/host_request_win32.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
 #include "flame/flame_tick.h"
+#include "host/host_request_win32.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // flame_tick.cpp -- the flame thread's work per tick.
 #include "flame/flame_tick.h"
 
-#include "base/host_requests.h"
+#include "host/host_requests.h"
 
 void FlameTick(const FlameWork& work, int32_t& tickCounter, FlameHostRequest ask, void* host) {
   const FlameBuffers& buffers = *work.buffers;

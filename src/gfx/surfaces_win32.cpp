@@ -1,9 +1,9 @@
 // surfaces_win32.cpp -- making and freeing the drawing surfaces and the banner font.
 #include "gfx/surfaces_win32.h"
 
-#include "base/event_log.h"
-#include "base/module_win32.h"
 #include "gfx/draw.h"
+#include "host/module_win32.h"
+#include "log/event_log.h"
 
 int makeSpriteSurface(SpriteSurface& surface, int resourceId) {
   surface.memoryDC = CreateCompatibleDC(nullptr);

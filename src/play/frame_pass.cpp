@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "base/event_log.h"
-#include "base/platform.h"
 #include "chart/chart_loader.h"
 #include "chart/step_clock.h"
 #include "flame/flame_shared.h"
 #include "gfx/draw.h"
+#include "log/event_log.h"
+#include "platform/platform.h"
 #include "play/banner.h"
 #include "play/game.h"
 #include "play/lanes.h"
@@ -18,6 +18,15 @@ namespace {
 
 constexpr int32_t kColourPhases = 60;   // 12 colour rows of 5 frames each
 constexpr int32_t kLastPressFrame = 4;
+
+// The title a song is known by. A stream keeps its name while its songs
+// change, so with AUTO_CHART on it is known by the title the host shows for
+// it, which follows the song it plays.
+bool SongTitle(Game& game, int32_t entry, const char* name, char* title, uint32_t size) {
+  bool stream = game.settings->autoChart != 0 && std::strstr(name, "://") != nullptr;
+  if (stream && Platform_AskHostEntryTitle(*game.platform, entry, title, size)) return true;
+  return Platform_FileTitle(*game.platform, name, title, size) != 0;
+}
 
 // Asks the host which song plays and loads its chart when the title is new.
 // False when the host names no song, or no title can be had from its name:
@@ -33,7 +42,7 @@ bool FollowSong(Game& game) {
   }
   WriteLogLine("Retreive mp3 name <%s>.", name);
   char title[sizeof song.lastSeenTitle];
-  if (!Platform_FileTitle(platform, name, title, sizeof title)) {
+  if (!SongTitle(game, entry, name, title, sizeof title)) {
     WriteLogLine("Can't get mp3 name being played currently!");
     return false;
   }
@@ -123,6 +132,7 @@ void ForgetSong(Game& game) {
   std::memset(game.song.lastSeenWideTitle, 0, sizeof game.song.lastSeenWideTitle);
   InitStepChart(game.chart);
   ForgetChartBeingMade(game);
+  game.steps = &game.chartSteps;
   game.song.fullLaneTold = false;
 }
 
@@ -160,6 +170,10 @@ int PlayFrame(Game& game) {
   if (game.frame.beatPulse == 2) game.frame.beatPulse = 0;
   game.frame.colourPhase = (game.frame.colourPhase + 1) % kColourPhases;
   DrawBanner(game);
-  if (making) DrawMakingLine(*game.canvas, percent);
+  if (making) {
+    DrawMakingLine(*game.canvas, percent);
+  } else if (ListeningLive(game)) {
+    DrawListeningLine(*game.canvas);
+  }
   return 0;
 }

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "base/platform.h"
 #include "chart/game_timing.h"
 #include "chart/step_clock.h"
 #include "gfx/draw.h"
+#include "platform/platform.h"
 
 // Field geometry: lane n's cells start at x = 60 + 45 n; cells are 32 x 32
 // (the target row's top edge, kTargetRowTop, is in chart/game_timing.h).

@@ -1,7 +1,7 @@
 // frame_pass_win32.cpp -- Render's frame: timed, composed and presented.
 #include "play/frame_pass_win32.h"
 
-#include "base/event_log.h"
+#include "log/event_log.h"
 #include "play/frame_pass.h"
 #include "play/game.h"
 

@@ -10,16 +10,18 @@
 
 #include <cstdint>
 
-#include "base/platform.h"
-#include "base/settings.h"
 #include "chart/chart_loader.h"
 #include "chart/step_clock.h"
-#include "gfx/draw.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
 #include "flame/flame_tick.h"
+#include "gfx/draw.h"
+#include "live/live_chart.h"
+#include "platform/platform.h"
 #include "play/lanes.h"
+#include "play/live_steps.h"
 #include "play/step_source.h"
+#include "settings/settings.h"
 
 // The frame pass's per-frame counters.
 struct FrameCounters {
@@ -62,7 +64,9 @@ struct Game {
   StepChart chart;
   StepClock clock;
   ChartFileSteps chartSteps;
+  LiveSteps liveSteps;              // a song with no chart, played live
   StepSource* steps = &chartSteps;  // where the frame pass's steps come from
+  LiveSound sound;                  // what the host handed over before this frame, while playing live
   FlameShared flame;
   FlameState fire;
   FlameBuffers flameBuffers;

@@ -1,7 +1,7 @@
 // key_input.cpp -- cursor-key presses: hit test, press animation, keys for the host.
 #include "play/key_input.h"
 
-#include "base/platform.h"
+#include "platform/platform.h"
 #include "play/frame_pass.h"
 #include "play/game.h"
 #include "play/lanes.h"

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/chart_worker.h"
-#include "base/event_log.h"
-#include "base/platform.h"
-#include "base/settings.h"
 #include "chart/chart_loader.h"
 #include "gfx/draw.h"
+#include "log/event_log.h"
+#include "platform/chart_worker.h"
+#include "platform/platform.h"
 #include "play/game.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -26,6 +26,12 @@ void LoadOrReport(Game& game, const char* title, const char* wideTitle) {
   if (!Load(game, title, wideTitle)) Platform_OpenConfig(*game.platform);
 }
 
+// A song with no chart and none to be made: its steps come from listening.
+void PlayLive(Game& game, const char* title) {
+  game.steps = &game.liveSteps;
+  game.liveSteps.Begin(title);
+}
+
 }  // namespace
 
 void ChartForNewSong(Game& game, int32_t entry, const char* fileName, const char* title, const char* wideTitle) {
@@ -34,6 +40,7 @@ void ChartForNewSong(Game& game, int32_t entry, const char* fileName, const char
   if (song.making) WriteLogLine("Chart for <%s> not made: the song changed.", song.madeTitle);
   Platform_StopMakingChart(platform);
   song.making = false;
+  game.steps = &game.chartSteps;
   if (game.settings->autoChart == 0) return LoadOrReport(game, title, wideTitle);
   int loaded = Load(game, title, wideTitle, MissingChart::kQuiet);
   if (loaded == 1) return;
@@ -50,7 +57,7 @@ void ChartForNewSong(Game& game, int32_t entry, const char* fileName, const char
     return;
   }
   WriteLogLine("No chart made for <%s>: %s.", title, why);
-  LoadOrReport(game, title, wideTitle);
+  PlayLive(game, title);
 }
 
 bool MakingChart(Game& game, int32_t& percent) {
@@ -70,11 +77,18 @@ bool MakingChart(Game& game, int32_t& percent) {
   }
   WriteLogLine("No chart made for <%s> after %d ms: %s.", song.madeTitle, int(report.elapsedMs),
                report.state == Making::kFailed ? report.text : "the work was lost");
-  LoadOrReport(game, song.madeTitle, WideOrNull(song));
+  PlayLive(game, song.madeTitle);
   return false;
 }
 
 void ForgetChartBeingMade(Game& game) { game.song.making = false; }
+
+bool ListeningLive(const Game& game) { return game.steps == &game.liveSteps && game.liveSteps.Listening(); }
+
+void DrawListeningLine(Canvas& canvas) {
+  static constexpr char kLine[] = "LISTENING";
+  Draw_BannerText(canvas, kFieldWidth / 2, 170, kLine, int(sizeof kLine - 1));
+}
 
 void DrawMakingLine(Canvas& canvas, int32_t percent) {
   char line[24];

@@ -3,15 +3,15 @@
 
 #include <utility>
 
-#include "base/event_log.h"
-#include "base/host_request_win32.h"
-#include "base/settings.h"
-#include "play/game.h"
 #include "gfx/draw.h"
 #include "gfx/surfaces_win32.h"
+#include "host/host_request_win32.h"
+#include "log/event_log.h"
 #include "play/frame_pass_win32.h"
+#include "play/game.h"
 #include "play/key_input.h"
 #include "plugin/plugin_win32.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "base/platform_win32.h"
-#include "base/vis_header_win32.h"
+#include "host/vis_header_win32.h"
+#include "platform/platform_win32.h"
 
 struct Plugin;
 

@@ -1,12 +1,14 @@
 // platform_win32.cpp -- host requests, keys and error boxes for the portable code.
-#include "base/platform.h"
+#include "platform/platform.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cstring>
+
 #include "autochart/chart_worker_win32.h"
-#include "base/host_request_win32.h"
-#include "base/platform_win32.h"
+#include "host/host_request_win32.h"
+#include "platform/platform_win32.h"
 #include "plugin/game_window_win32.h"
 #include "plugin/plugin_win32.h"
 
@@ -27,6 +29,15 @@ int32_t Platform_AskHost(Platform& platform, int32_t request) {
 
 const char* Platform_AskHostFileName(Platform& platform, int32_t entry) {
   return reinterpret_cast<const char*>(SendHostRequest(platform, kHostEntryFileName, WPARAM(entry)));
+}
+
+int Platform_AskHostEntryTitle(Platform& platform, int32_t entry, char* title, uint32_t size) {
+  auto* text = reinterpret_cast<const char*>(SendHostRequest(platform, kHostEntryTitle, WPARAM(entry)));
+  if (text == nullptr || size == 0) return 0;
+  size_t length = strnlen(text, size);
+  if (length == 0 || length == size) return 0;
+  std::memcpy(title, text, length + 1);
+  return 1;
 }
 
 void Platform_ShowError(Platform& platform, const char* text) {

@@ -1,21 +1,22 @@
 // plugin_win32.cpp -- the export, the host records, and Init, Quit and Config.
 #include "plugin/plugin_win32.h"
 
+#include <cstring>
 #include <type_traits>
 
-#include "base/chart_worker.h"
-#include "base/event_log.h"
-#include "base/log_file.h"
-#include "base/module_win32.h"
-#include "base/settings_win32.h"
 #include "chart/chart_loader.h"
 #include "config/config_dialog_win32.h"
 #include "flame/flame_surfaces_win32.h"
 #include "flame/flame_thread_win32.h"
 #include "gfx/surfaces_win32.h"
+#include "host/module_win32.h"
+#include "log/event_log.h"
+#include "log/log_file.h"
+#include "platform/chart_worker.h"
 #include "play/frame_pass.h"
 #include "play/frame_pass_win32.h"
 #include "plugin/game_window_win32.h"
+#include "settings/settings_win32.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ char headerDescription[] = "Stompara for Winamp v1.1";
 
 winampVisModule visModule = {
     moduleDescription, nullptr, nullptr, 0, 0,
-    /*latencyMs*/ 0, /*delayMs*/ kPlayerFrameMs, /*spectrumNch*/ 0, /*waveformNch*/ 0,
+    /*latencyMs*/ 0, /*delayMs*/ kPlayerFrameMs, /*spectrumNch*/ 0, /*waveformNch*/ 2,
     {}, {}, Config, Init, Render, Quit, &plugin,
 };
 
@@ -90,7 +91,8 @@ int __cdecl Init(winampVisModule* module) {
   p.platform.module = module;
   ChooseSettingsFolder(p.settings, module);
   ReadSettings(p.settings, module);
-  if (p.settings.writeLog != 0 && !OpenLog(p.settings)) {
+  char logPath[kPathSize];
+  if (p.settings.writeLog != 0 && !(LogFilePath(p.settings, logPath) && OpenLog(logPath))) {
     MessageBoxA(nullptr, "Log file create failed!", "Error", MB_OK | MB_ICONERROR);
     return 1;
   }
@@ -107,12 +109,26 @@ int __cdecl Init(winampVisModule* module) {
   return 0;
 }
 
+namespace {
+
+// What the host handed over before this frame: the sound playing now, for
+// a song played live.
+void TakeSound(const winampVisModule& module, LiveSound& sound) {
+  std::memcpy(sound.waveform, module.waveformData, sizeof sound.waveform);
+  sound.sampleRate = module.sRate;
+  sound.channels = module.nCh;
+}
+
+}  // namespace
+
 int __cdecl Render(winampVisModule* module) {
   Plugin& p = PluginOf(module);
   // Without a game window (a Render after Quit) there is nothing to draw
   // on: GetDC would hand out the whole screen.
   if (p.platform.window == nullptr) return 1;
   const FrameTargets targets = {&p.canvas, &p.flameSurfaces, p.platform.window, module->hwndParent};
+  // Only a song played live listens to it.
+  if (p.game.steps == &p.game.liveSteps) TakeSound(*module, p.game.sound);
   return RunFramePass(p.game, p.frameClock, targets);
 }
 

@@ -3,14 +3,14 @@
 
 #include <cstdint>
 
-#include "base/platform_win32.h"
-#include "base/settings.h"
-#include "base/vis_header_win32.h"
 #include "flame/flame_surfaces_win32.h"
 #include "flame/flame_thread_win32.h"
 #include "gfx/surfaces_win32.h"
+#include "host/vis_header_win32.h"
+#include "platform/platform_win32.h"
 #include "play/frame_pass_win32.h"
 #include "play/game.h"
+#include "settings/settings.h"
 
 // Everything the plug-in keeps, one value beside its module record for as
 // long as the module is loaded; the record's userData points to it. Init

@@ -117,6 +117,66 @@ TEST(SongDecoder, EveryFormatPutsTheClicksWhereTheyWere) {
   }
 }
 
+// The first seconds of a song as mono samples, however it was decoded.
+struct MonoSink final : FrameSink {
+  int channels = 0, sampleRate = 0;
+  std::vector<float> mono;
+  bool Start(int rate, int count, std::string&) override {
+    sampleRate = rate, channels = count;
+    return true;
+  }
+  void Take(const float* frames, size_t count) override {
+    for (size_t i = 0; i < count && mono.size() < 4 * 44100; ++i) {
+      float sum = 0;
+      for (int c = 0; c < channels; ++c) sum += frames[i * size_t(channels) + size_t(c)];
+      mono.push_back(sum);
+    }
+  }
+};
+
+MonoSink DecodeMono(const wchar_t* name) {
+  MonoSink sink;
+  std::atomic<bool> cancel(false);
+  std::atomic<int32_t> percent(0);
+  std::string error;
+  EXPECT_EQ(DecodeSongFile(TestFile(name).c_str(), sink, cancel, percent, error), DecodeResult::kDecoded) << error;
+  return sink;
+}
+
+// The shift, in samples, that best lines `song` up with `reference`.
+int BestLag(const std::vector<float>& reference, const std::vector<float>& song) {
+  int best = 0;
+  double bestScore = -1e300;
+  for (int lag = -3000; lag <= 3000; ++lag) {
+    double score = 0;
+    for (size_t i = 3000; i + 3000 < reference.size() && i + 3000 < song.size(); i += 2)
+      score += double(reference[i]) * song[size_t(int(i) + lag)];
+    if (score > bestScore) bestScore = score, best = lag;
+  }
+  return best;
+}
+
+// Each decoder's samples sit where the WAV's do: its first is the WAV's
+// first. FLAC and M4A go through Media Foundation (here Wine's, whose
+// GStreamer drops one sample less of AAC's 1024 of priming than it times;
+// the M4A's edit list says 1024, and FFmpeg's own decode lines up exactly).
+TEST(SongDecoder, EveryFormatsSamplesLineUpWithTheWavs) {
+  MonoSink wav = DecodeMono(L"clicks.wav");
+  struct Case {
+    const wchar_t* name;
+    int most;  // samples off
+  } cases[] = {{L"clicks_adpcm.wav", 0}, {L"clicks.mp3", 0}, {L"clicks.ogg", 0}, {L"clicks.flac", 0},
+               {L"clicks.m4a", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
+    MonoSink song = DecodeMono(c.name);
+    ASSERT_EQ(song.sampleRate, 44100);
+    int lag = BestLag(wav.mono, song.mono);
+    std::printf("  %ls: %+d samples against the WAV\n", c.name, lag);
+    EXPECT_LE(std::abs(lag), c.most);
+  }
+}
+
 TEST(SongDecoder, FilesThatAreNoSongFailWithAReason) {
   std::string mp3 = ReadFileBytes(TestFile(L"clicks.mp3"), 2000);
   ASSERT_EQ(mp3.size(), 2000u);
@@ -137,13 +197,17 @@ TEST(SongDecoder, FilesThatAreNoSongFailWithAReason) {
       {L"empty_data.wav", riff + std::string("\1\0\2\0\x44\xac\0\0\x10\xb1\2\0\4\0\x10\0data\0\0\0\0", 24),
        "the file holds no audio"},
       {L"bad_format.wav", riff + std::string(16, '\0'), "the WAV file's channel count is not one it can play"},
+      {L"garbage.flac", "fLaC" + garbage, "a FLAC file"},
+      {L"garbage.m4a", std::string("\0\0\0\x10" "ftypM4A \0\0\0\0", 16) + garbage, "an MPEG-4 (M4A) file"},
   };
   for (const Case& c : cases) {
     std::wstring path = TestFile(c.name);
     WriteFileBytes(path, c.bytes);
     Decoded d = DecodeFile(path);
     EXPECT_EQ(d.result, DecodeResult::kFailed) << c.error;
-    EXPECT_EQ(d.error, c.error);
+    // Media Foundation, tried last, adds why it could not read the file.
+    std::string expected = c.error;
+    if (d.error != expected) EXPECT_EQ(d.error.substr(0, expected.size() + 6), expected + ", and ");
     DeleteFileW(path.c_str());
   }
   Decoded missing = DecodeFile(TestFile(L"no such song.mp3"));
@@ -179,15 +243,17 @@ TEST(SongDecoder, ASinkRefusingTheFormatFailsTheDecode) {
 
 // Broken headers and frames reach the system's codecs: a decode ends in a
 // result, never a crash. Bytes of each song's start are overwritten in turn.
+// A broken Ogg goes on to Media Foundation, whose reader under Wine closes
+// the file some time after the decode: each damaged song is a file of its
+// own.
 TEST(SongDecoder, DamagedFilesThroughTheCodecsEndInAResult) {
   struct Case {
     const wchar_t* name;
     size_t from, to;  // the bytes damaged
-  } cases[] = {{L"clicks_adpcm.wav", 20, 90}, {L"clicks.mp3", 45, 3000}};
-  std::wstring path = TestFile(L"damaged.bin");
+  } cases[] = {{L"clicks_adpcm.wav", 20, 90}, {L"clicks.mp3", 45, 3000}, {L"clicks.ogg", 0, 4000}};
   for (const Case& c : cases) {
     std::string song = ReadFileBytes(TestFile(c.name), 20000);
-    ASSERT_EQ(song.size(), 20000u);
+    ASSERT_GT(song.size(), c.to);
     uint32_t random = 12345;
     for (int i = 0; i < 60; ++i) {
       std::string damaged = song;
@@ -195,12 +261,13 @@ TEST(SongDecoder, DamagedFilesThroughTheCodecsEndInAResult) {
         random = random * 1103515245 + 12345;
         damaged[c.from + (random >> 8) % (c.to - c.from)] = char(random >> 24);
       }
+      std::wstring path = TestFile((L"damaged-" + std::to_wstring(i) + L"-" + c.name).c_str());
       WriteFileBytes(path, damaged);
       Decoded d = DecodeFile(path);
       EXPECT_TRUE(d.result == DecodeResult::kDecoded || !d.error.empty()) << i;
+      DeleteFileW(path.c_str());
     }
   }
-  DeleteFileW(path.c_str());
 }
 
 // A 5-minute 8 kHz 8-bit mono WAV: long enough to be cancelled halfway.

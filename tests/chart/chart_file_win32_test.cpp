@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "chart/chart_loader.h"
 #include "chart/chart_file.h"
+#include "chart/chart_loader.h"
 #include "chart/step_clock.h"
+#include "log/event_log.h"
+#include "platform/platform.h"
 #include "play/frame_pass.h"
-#include "base/platform.h"
-#include "base/settings.h"
-#include "base/event_log.h"
+#include "settings/settings.h"
 #include "win32_support.h"
 
 namespace {

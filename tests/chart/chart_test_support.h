@@ -7,7 +7,7 @@
 
 #include "chart/chart_loader.h"
 #include "fakes/platform_fake.h"
-#include "base/settings.h"
+#include "settings/settings.h"
 
 // The lines joined, each ended by CR LF, as a chart author's editor saves them.
 inline std::string CrLfLines(const std::vector<std::string>& lines) {

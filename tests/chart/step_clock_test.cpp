@@ -9,9 +9,9 @@
 #include "chart/msd_format.h"
 #include "chart_test_support.h"
 #include "flame/flame_shared.h"
+#include "platform/platform.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
-#include "base/platform.h"
 
 namespace {
 
@@ -145,6 +145,19 @@ TEST_F(StepClock, LevelPicksTheChart) {
   char character = 'x';
   EXPECT_EQ(PollAt(260, character), 0);
   EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{"Bad MSD file header"});
+}
+
+// The chart's place in the text is remembered per text: another song's
+// chart, its header longer, is read at its own place at the same level.
+TEST_F(StepClock, ANewChartTextIsReadWhereItsOwnChartStarts) {
+  char character = 'x';
+  ASSERT_EQ(LoadSongChart(CrLfLines({"#BPM:120;", "#SINGLE:A:1:", "4000;"})), 1);
+  EXPECT_EQ(PollAt(260, character), 0);
+  EXPECT_EQ(character, '4');
+  ASSERT_EQ(LoadSongChart(CrLfLines({"#BPM:120;", "#TITLE:Another;", "#SINGLE:Longer:1:", "2000;"})), 1);
+  testGame.clock.lastStep = -1;
+  EXPECT_EQ(PollAt(260, character), 0);
+  EXPECT_EQ(character, '2');
 }
 
 TEST_F(StepClock, LevelChangeMidSongContinuesAtTheSameIndex) {

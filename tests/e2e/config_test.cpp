@@ -155,7 +155,8 @@ TEST(Config, FolderBrowserOpensAtTheChartFolderAndCancelKeepsIt) {
 // at start) is the frame that finds no chart.
 TEST(Config, ChartThatFailsOpensTheDialogWhichOutlastsARepaint) {
   std::string folder = MakePluginFolder("config-no-chart");
-  WriteFile(folder + "/plugin.ini", std::string("[") + kSection + "]\r\nMSD_PATH=" + WindowsPath(folder) + "\r\n");
+  WriteFile(folder + "/plugin.ini",
+            std::string("[") + kSection + "]\r\nAUTO_CHART=0\r\nMSD_PATH=" + WindowsPath(folder) + "\r\n");
   HostRun run = RunHost(folder, "playlist C:\\Music\\Song.mp3\n0 filename null\n0 play\n300 filename normal\n"
                                 "1300 paint\n1800 dialog probe\n1900 dialog escape\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;

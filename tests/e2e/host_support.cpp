@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -96,9 +97,10 @@ std::string MakePluginFolder(const std::string& name) {
   return folder;
 }
 
-HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments) {
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds) {
   // A plug-in that hangs its host fails the test instead of hanging it.
-  std::string command = "cd " + ShellQuote(folder) + " && timeout -k 5 120 " + Tested().runner + " " +
+  std::string command = "cd " + ShellQuote(folder) + " && timeout -k 5 " + std::to_string(limitSeconds) + " " +
+                        Tested().runner + " " +
                         Tested().build + "/stompara_host.exe " + arguments + " 2>stderr.txt";
   HostRun run;
   // Wine 10's server spins now and then with every thread of the harness
@@ -121,7 +123,13 @@ HostRun RunHostWithArguments(const std::string& folder, const std::string& argum
 HostRun RunHost(const std::string& folder, const std::string& scenario) {
   WriteFile(folder + "/scenario.txt", scenario);
   std::remove((folder + "/journal.jsonl").c_str());
-  return RunHostWithArguments(folder, "--journal journal.jsonl vis_stompara.dll scenario.txt");
+  // The scenario's own length (its last timed line) plus room for Wine's
+  // start and a loaded machine: a long scenario is not taken for a hang.
+  int lastMs = 0;
+  std::istringstream lines(scenario);
+  for (std::string line; std::getline(lines, line);) lastMs = std::max(lastMs, std::atoi(line.c_str()));
+  return RunHostWithArguments(folder, "--journal journal.jsonl vis_stompara.dll scenario.txt",
+                              std::max(120, lastMs / 1000 + 120));
 }
 
 std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event) {
@@ -229,4 +237,10 @@ Picture ReferenceBanner(const std::string& folder, int combo) {
                         WindowsPath(out) + "' >/dev/null 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   return ReadBmp(out);
+}
+
+bool Logged(const std::string& folder, const std::string& start, const std::string& part) {
+  for (const std::string& line : ReadLines(folder + "/StomparaLog.txt"))
+    if (line.compare(0, start.size(), start) == 0 && line.find(part) != std::string::npos) return true;
+  return false;
 }

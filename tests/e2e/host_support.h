@@ -35,8 +35,9 @@ std::string MakePluginFolder(const std::string& name);
 
 // Runs the harness in `folder` on its vis_stompara.dll with `scenario`.
 HostRun RunHost(const std::string& folder, const std::string& scenario);
-// Runs the harness with the given arguments (after the program) in `folder`.
-HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments);
+// Runs the harness with the given arguments (after the program) in `folder`,
+// ending it as hung after `limitSeconds`.
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds = 120);
 
 // The journal's events named `event`, in order.
 std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event);
@@ -51,6 +52,8 @@ void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // A file's lines without their line ends (CR LF or LF).
 std::vector<std::string> ReadLines(const std::string& path);
+// Whether the plug-in's log in `folder` has a line that starts with `start` and holds `part`.
+bool Logged(const std::string& folder, const std::string& start, const std::string& part = "");
 
 // An uncompressed BMP file (24-bit, or 8-bit with its colour table) as
 // 0x00RRGGBB values, top row first. Empty `rgb` when the file is not one.

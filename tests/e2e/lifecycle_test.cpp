@@ -85,7 +85,7 @@ TEST(Lifecycle, UnwritableModuleFolderKeepsSettingsAndLogWhereThePlayerKeepsThem
 TEST(Lifecycle, SongNamedInWideCharactersFindsItsChart) {
   std::string folder = MakePluginFolder("wide-names");
   WriteFile(folder + "/T\u014dky\u014d Drift.msd", "#BPM:120;\r\n#SINGLE:BASIC:3:\r\n4000;\r\n");
-  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nMSD_PATH=" + WindowsPath(folder) + "\r\n");
+  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nAUTO_CHART=0\r\nMSD_PATH=" + WindowsPath(folder) + "\r\n");
   for (const char* wide : {"on", "off"}) {
     HostRun run = RunHost(folder, std::string("wide-names ") + wide +
                                       "\nplaylist C:\\Music\\T\u014dky\u014d Drift.mp3\n0 play\n500 quit\n");

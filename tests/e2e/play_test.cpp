@@ -13,10 +13,12 @@ constexpr char kChart[] = "#BPM:60;\r\n#SINGLE:BASIC:3:\r\n42864286;\r\n";
 constexpr int kPlayAt = 300;  // scenario time of "play"
 
 // A plug-in folder that is its own chart folder, holding Song.msd.
+// Without the chart, none is made either (AUTO_CHART=0): the song has none.
 std::string ChartFolder(const std::string& name, bool withChart, bool log = false) {
   std::string folder = MakePluginFolder(name);
   WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nMSD_PATH=" + WindowsPath(folder) +
-                                        "\r\nWRITE_LOG=" + (log ? "1" : "0") + "\r\n");
+                                        "\r\nWRITE_LOG=" + (log ? "1" : "0") +
+                                        (withChart ? "\r\n" : "\r\nAUTO_CHART=0\r\n"));
   if (withChart) WriteFile(folder + "/Song.msd", kChart);
   return folder;
 }

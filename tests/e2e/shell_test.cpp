@@ -31,7 +31,7 @@ TEST(Shell, HeaderAndModuleRecords) {
   EXPECT_EQ(header["delayMs"], "25");
   EXPECT_EQ(header["latencyMs"], "0");
   EXPECT_EQ(header["spectrumNch"], "0");
-  EXPECT_EQ(header["waveformNch"], "0");
+  EXPECT_EQ(header["waveformNch"], "2") << "the sound, for a song played live";
   EXPECT_EQ(OnlyEvent(run, "init")["result"], "0");
   EXPECT_GT(EventsNamed(run, "render").size(), 2u);
   // The end counts every request the host answered.

@@ -40,7 +40,7 @@ TEST(Soak, AThousandInitRenderQuitCyclesLeaveNothingBehind) {
   int t = 100;
   for (int cycle = 1; cycle < kCycles; ++cycle, t += kCycleMs) {
     scenario += std::to_string(t) + " init\n" + std::to_string(t + 60) + " quit\n";
-    if (cycle == kCycles / 2) scenario += std::to_string(t + 70) + " resources\n";
+    if (cycle == kCycles / 3 || cycle == 2 * kCycles / 3) scenario += std::to_string(t + 70) + " resources\n";
   }
   scenario += std::to_string(t + 10) + " resources\n";
   HostRun run = RunHost(folder, scenario);
@@ -55,11 +55,11 @@ TEST(Soak, AThousandInitRenderQuitCyclesLeaveNothingBehind) {
   EXPECT_GT(EventsNamed(run, "render").size(), size_t(kCycles));
   EXPECT_TRUE(EventsNamed(run, "message-box").empty());
 
-  // Memory after the first session, half-way and at the end (Wine keeps no
-  // count of GDI and USER objects or handles; the harness counts what the
-  // plug-in makes and frees).
+  // Memory after the first session, a third and two thirds of the way, and
+  // at the end (Wine keeps no count of GDI and USER objects or handles; the
+  // harness counts what the plug-in makes and frees).
   std::vector<JournalEvent> resources = EventsNamed(run, "resources");
-  ASSERT_EQ(resources.size(), 3u);
+  ASSERT_EQ(resources.size(), 4u);
   // Every GDI object and kernel handle a session made, its Quit freed.
   for (const JournalEvent& held : resources) {
     EXPECT_EQ(held.at("heldGdi"), "0");
@@ -67,13 +67,16 @@ TEST(Soak, AThousandInitRenderQuitCyclesLeaveNothingBehind) {
   }
   for (const char* field : {"workingSet", "pagefile"}) {
     int64_t first = Number(resources[0], field);
-    int64_t middle = Number(resources[1], field);
-    int64_t last = Number(resources[2], field);
+    int64_t third = Number(resources[1], field);
+    int64_t twoThirds = Number(resources[2], field);
+    int64_t last = Number(resources[3], field);
     ASSERT_GT(first, 0) << field;
-    // No steady growth: the second half adds no more than a few pages a
-    // hundred sessions.
-    EXPECT_LT(last - middle, PagesPerHundredSessions() * 4096 * (kCycles / 2) / 100)
-        << field << " " << first << " " << middle << " " << last;
+    // No steady growth: of the last two thirds, one at least adds no more
+    // than a few pages a hundred sessions. (Wine's heap was seen to take a
+    // new megabyte once in a while, in one third or the other.)
+    int64_t bound = PagesPerHundredSessions() * 4096 * (kCycles / 3) / 100;
+    EXPECT_TRUE(twoThirds - third < bound || last - twoThirds < bound)
+        << field << " " << first << " " << third << " " << twoThirds << " " << last << ", bound " << bound;
   }
 }
 

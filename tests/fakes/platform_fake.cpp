@@ -7,11 +7,11 @@
 #include <cstring>
 #include <new>
 
-#include "base/event_log.h"
-#include "base/log_file.h"
-#include "base/platform.h"
 #include "chart/chart_file.h"
 #include "gfx/draw.h"
+#include "log/event_log.h"
+#include "log/log_file.h"
+#include "platform/platform.h"
 
 FakePlatform fake;
 Platform fakePlatform;
@@ -75,6 +75,14 @@ const char* Platform_AskHostFileName(Platform&, int32_t entry) {
   fake.requests.push_back(kHostEntryFileName);
   auto found = fake.fileNames.find(entry);
   return found == fake.fileNames.end() ? nullptr : found->second.c_str();
+}
+
+int Platform_AskHostEntryTitle(Platform&, int32_t entry, char* title, uint32_t size) {
+  fake.requests.push_back(kHostEntryTitle);
+  auto found = fake.entryTitles.find(entry);
+  if (found == fake.entryTitles.end() || found->second.empty() || found->second.size() >= size) return 0;
+  std::memcpy(title, found->second.c_str(), found->second.size() + 1);
+  return 1;
 }
 
 int Platform_FileTitle(Platform&, const char* fileName, char* title, uint32_t size) {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "base/chart_worker.h"
-#include "base/event_log.h"
-#include "base/settings.h"
+#include "log/event_log.h"
+#include "platform/chart_worker.h"
 #include "play/game.h"
+#include "settings/settings.h"
 
 // The fake's platform and canvas: the recorder below stands behind both.
 struct Platform {};
@@ -49,6 +49,7 @@ struct FakePlatform {
   int32_t position = 0;
   int32_t playlistIndex = 0;
   std::map<int32_t, std::string> fileNames;  // entry -> name; missing = null
+  std::map<int32_t, std::string> entryTitles;  // entry -> request 212's title; missing = none
   // Every request asked, in order (104, 105, 125, 211).
   std::vector<int32_t> requests;
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "chart/step_clock.h"
+#include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
 #include "flame/flame_simulation.h"
-#include "base/settings.h"
-#include "fakes/platform_fake.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
-#include "base/settings.h"
 #include "fuzz/fuzz_check.h"
+#include "settings/settings.h"
 
 namespace {
 

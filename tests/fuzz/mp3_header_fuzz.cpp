@@ -1,12 +1,15 @@
-// mp3_header_fuzz.cpp -- libFuzzer target: any bytes as an MP3, framed as the plug-in frames it.
+// mp3_header_fuzz.cpp -- libFuzzer target: any bytes as an MP3, framed as the plug-in frames it, and as an M4A's boxes.
 //
 // Every frame handed to the codec must be a whole Layer III frame of the
 // first frame's stream, inside the bytes pushed, and the delays to drop must
-// be sane whatever the tag claims.
+// be sane whatever the tag claims. The M4A's boxes never crash the reading,
+// whatever sizes they claim.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "audio/mp3_header.h"
+#include "audio/mp4_priming.h"
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,5 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   drain();
   Mp3Trim trim = Mp3_TrimFor(framer.Tag(), framer.First());
   Check(trim.skip >= uint64_t(kMp3DecoderDelay) && trim.skip <= uint64_t(kMp3DecoderDelay) + 4095);
+
+  ReadAt read = [&](uint64_t offset, uint8_t* out, size_t count) {
+    if (offset > size || count > size - offset) return false;
+    std::memcpy(out, data + offset, count);
+    return true;
+  };
+  Check(Mp4_PrimingFrames(read, size, 44100) >= 0);
   return 0;
 }

@@ -13,12 +13,12 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
+#include "fuzz/fuzz_check.h"
 #include "play/frame_pass.h"
 #include "play/key_input.h"
 #include "play/lanes.h"
-#include "base/settings.h"
 #include "play/play_test_support.h"
-#include "fuzz/fuzz_check.h"
+#include "settings/settings.h"
 
 namespace {
 

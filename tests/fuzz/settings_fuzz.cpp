@@ -15,8 +15,8 @@
 #include "chart/step_clock.h"
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
-#include "base/settings.h"
 #include "fuzz/fuzz_check.h"
+#include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 9) return 0;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "gfx/surfaces_win32.h"
-#include "base/module_win32.h"
+#include "host/module_win32.h"
 #include "win32_support.h"
 
 namespace {

@@ -60,3 +60,31 @@ TEST(Allocation, AThousandFramesOfPlayAllocateNothing) {
 }
 
 }  // namespace
+
+// A stream played live: the sound of clicks at 120 BPM, heard, locked on
+// and charted, with not one allocation once it plays.
+TEST(Allocation, AStreamPlayedLiveAllocatesNothing) {
+  ResetPlayField();
+  testSettings.autoChart = 1;
+  fake.fileNames[0] = "http://radio.example/live";
+  fake.draws.reserve(400000);
+  fake.requests.reserve(40000);
+  testGame.frame.frameInterval = 25;
+  testGame.sound.sampleRate = 44100;
+  testGame.sound.channels = 1;
+  fake.position = 1;
+  PlayFrame(testGame);  // the stream is seen: it is listened to from here
+  long before = allocations.load();
+  int spawned = 0;
+  for (int frame = 0; frame < 1200; ++frame) {
+    fake.position = 25 * frame + 50;
+    for (int i = 0; i < kWaveformSamples; ++i) {
+      int sinceBeat = (fake.position * 441 / 10 + i) % 22050;  // a click every 500 ms
+      testGame.sound.waveform[0][i] = int8_t(sinceBeat < 200 ? (sinceBeat % 20 < 10 ? 90 : -90) : 0);
+    }
+    PlayFrame(testGame);
+    for (const Lane& lane : testGame.field.lanes) spawned += lane.writeIndex != lane.retireIndex;
+  }
+  EXPECT_EQ(allocations.load() - before, 0);
+  EXPECT_GT(spawned, 0) << "the frames did spawn arrows";
+}

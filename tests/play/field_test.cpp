@@ -210,9 +210,9 @@ TEST_F(Field, FramePassPlaysWhatItsStepSourceAnswers) {
   ScriptedSteps source;
   source.results = {0, 1, 0, -1};
   source.steps = "4B";
-  testGame.steps = &source;
   fake.fileNames[0] = "C:\\music\\Live.mp3";
-  fake.files["\\Live.msd"] = "#BPM:120;";  // the new song's chart file is loaded, but not read from
+  std::snprintf(testGame.song.lastSeenTitle, sizeof testGame.song.lastSeenTitle, "Live.mp3");  // already seen
+  testGame.steps = &source;
   for (int frame = 0; frame < 4; ++frame) EXPECT_EQ(PlayFrame(testGame), 0) << frame;
   EXPECT_EQ(source.polls, 4);
   EXPECT_EQ(ArrowsInFlight(testGame.field.lanes[0]), 2) << "'4', then 'B' (left and right)";

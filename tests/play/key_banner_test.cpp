@@ -1,10 +1,10 @@
 // key_banner_test.cpp -- cursor keys against the host's state, and the banner's text and flame.
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "play/banner.h"
 #include "play/key_input.h"
 #include "play/play_test_support.h"
-#include "base/platform.h"
 
 namespace {
 

@@ -9,15 +9,12 @@
 #include "flame/flame_shared.h"
 #include "play/frame_pass.h"
 #include "play/lanes.h"
-#include "base/settings.h"
+#include "settings/settings.h"
 
 // Every lane, the press state and combo as at load time (the game itself
 // never clears the lanes as a whole).
 inline void ResetLanes() {
-  std::memset(testGame.field.lanes, 0, sizeof testGame.field.lanes);
-  std::memset(testGame.field.pressed, 0, sizeof testGame.field.pressed);
-  std::memset(testGame.field.pressFrame, 0, sizeof testGame.field.pressFrame);
-  testGame.field.combo = 0;
+  testGame.field = Field{};
 }
 
 // The frame counters and the last-seen titles as at load time.

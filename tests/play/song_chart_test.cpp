@@ -57,9 +57,9 @@ TEST_F(AutoChart, MakesTheChartWhileTheFieldPlaysOnThenPlaysItFromThePosition) {
   EXPECT_EQ(fake.makingStarts.size(), 1u) << "the next play of the song finds the file";
 }
 
-// Every way a chart is not made ends on the loader's own path, after one
-// line that says why; with AUTO_CHART 0 that path is all there is.
-TEST_F(AutoChart, SongsThatCannotBeMadeTakeTheMissingChartPath) {
+// Every way a chart is not made ends in listening to the song, after one
+// line that says why; with AUTO_CHART 0 the loader's path is all there is.
+TEST_F(AutoChart, SongsThatCannotBeMadePlayLive) {
   struct Case {
     const char* name;
     int32_t autoChart;
@@ -83,11 +83,17 @@ TEST_F(AutoChart, SongsThatCannotBeMadeTakeTheMissingChartPath) {
     fake.fileNames[0] = c.file;
     fake.makingStartFails = c.startFails;
     if (c.failsLater) fake.making = {Making::kFailed, 0, 80, "too short for a chart"};
-    EXPECT_EQ(FrameAt(100), 1) << c.name;
-    EXPECT_EQ(fake.errorBoxes, std::vector<std::string>{
-        "Cannot open msd file - C:\\charts\\Song.msd\nYou should configure your msd path first."}) << c.name;
-    EXPECT_EQ(fake.configCalls, 1) << c.name;
-    EXPECT_EQ(FakePlatform_LogLines().back(), "Data buffer in MSD not allocated yet!") << c.name;
+    int result = FrameAt(100);
+    if (c.failsLater) result = FrameAt(125);  // the frame that hears of the failure
+    bool live = c.autoChart != 0;
+    EXPECT_EQ(result, live ? 0 : 1) << c.name;
+    EXPECT_EQ(fake.errorBoxes.size(), live ? 0u : 1u) << c.name;
+    EXPECT_EQ(fake.configCalls, live ? 0 : 1) << c.name;
+    EXPECT_EQ(Logged("Live chart for <Song.mp3>: listening."), live) << c.name;
+    EXPECT_EQ(DrewText("LISTENING"), live) << c.name;
+    if (!live) {
+      EXPECT_EQ(FakePlatform_LogLines().back(), "Data buffer in MSD not allocated yet!") << c.name;
+    }
     if (*c.why != '\0') {
       EXPECT_TRUE(Logged(c.why)) << c.name;
     }
@@ -97,6 +103,28 @@ TEST_F(AutoChart, SongsThatCannotBeMadeTakeTheMissingChartPath) {
               *c.why != '\0' ? 1 : 0) << c.name;
     EXPECT_EQ(fake.makingStarts.empty(), c.autoChart == 0 || c.file[0] == 'h') << c.name;
   }
+}
+
+// A stream keeps its name while its songs change: it is known by the title
+// the host shows, and a new title is listened to afresh.
+TEST_F(AutoChart, AStreamIsKnownByItsTitleAndListenedToAfreshWhenItChanges) {
+  fake.fileNames[0] = "http://radio.example/live";
+  fake.entryTitles[0] = "Band - First Song";
+  EXPECT_EQ(FrameAt(100), 0);
+  EXPECT_TRUE(Logged("Live chart for <Band - First Song>: listening."));
+  EXPECT_EQ(FrameAt(125), 0);
+  fake.entryTitles[0] = "Other Band - Second Song";
+  EXPECT_EQ(FrameAt(150), 0);
+  EXPECT_TRUE(Logged("Live chart for <Other Band - Second Song>: listening."));
+  EXPECT_TRUE(fake.errorBoxes.empty());
+  // Without AUTO_CHART the stream is known by its name, as it always was.
+  SetUp();
+  testSettings.autoChart = 0;
+  fake.fileNames[0] = "http://radio.example/live";
+  fake.entryTitles[0] = "Band - First Song";
+  FrameAt(100);
+  EXPECT_EQ(std::count(fake.requests.begin(), fake.requests.end(), kHostEntryTitle), 0);
+  EXPECT_TRUE(Logged("Retreive mp3 title <live>."));
 }
 
 TEST_F(AutoChart, ChartsItMadeBeforeAreFoundAndASongChangeStopsTheWork) {

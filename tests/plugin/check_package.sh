@@ -17,8 +17,8 @@ trap 'rm -rf "$out"' EXIT
 unzip -q "$zip" -d "$out" || { echo "FAIL: cannot unzip $zip"; exit 1; }
 top=$out/stompara-$version
 
-expected=$(printf '%s\n' 64-bit/vis_stompara.dll INSTALL.txt LICENSE.txt NOTICES.txt "charts/Afterburner.msd" \
-  "charts/Neon Stairs.msd" "charts/Paper Lanterns.msd" stompara_chart.exe vis_stompara.dll)
+expected=$(printf '%s\n' 64-bit/vis_stompara.dll INSTALL.txt LICENSE.txt NOTICES.txt stompara_chart.exe vis_stompara.dll
+  for song in Afterburner "Neon Stairs" "Paper Lanterns"; do echo "charts/$song.msd"; echo "charts/$song.ogg"; done)
 found=$(cd "$top" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$found" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "files are: $(echo $found)"
 
@@ -43,6 +43,13 @@ done
 grep -q '^MIT License' "$top/LICENSE.txt" || fail "LICENSE.txt is not the project's licence"
 for chart in "$top"/charts/*.msd; do
   "$root/build/native/tools/chart/stompara_chart" "$chart" >/dev/null || fail "$chart has warnings"
+  # Each song is the length of its chart's demo song, as Ogg Vorbis.
+  song=${chart%.msd}.ogg
+  length=$(awk -F'\t' -v name="$(basename "${chart%.msd}")" '$1 == name {print $4}' "$root/demo/songs.txt")
+  seconds=$(ffprobe -v error -select_streams a -show_entries stream=codec_name,duration -of csv=p=0 "$song")
+  [ "${seconds%%,*}" = vorbis ] && [ "$(printf '%.0f' "${seconds#*,}")" = "$length" ] ||
+    fail "$song is '$seconds', want vorbis of $length s"
 done
+grep -q 'FLAC' "$top/INSTALL.txt" && grep -q 'SSC' "$top/INSTALL.txt" || fail "INSTALL.txt names neither the formats nor SSC"
 [ $failed = 0 ] && echo "ok: $zip"
 exit $failed

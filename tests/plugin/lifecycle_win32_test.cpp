@@ -5,11 +5,11 @@
 #include <sstream>
 #include <string>
 
-#include "base/log_file.h"
+#include "log/event_log.h"
+#include "log/log_file.h"
 #include "plugin/plugin_win32.h"
-#include "base/settings.h"
-#include "base/event_log.h"
-#include "base/settings_win32.h"
+#include "settings/settings.h"
+#include "settings/settings_win32.h"
 
 namespace {
 
@@ -51,7 +51,9 @@ TEST(Lifecycle, QuitClosesALogThatConfigSwitchedOff) {
   Settings& settings = PluginOf(&module).settings;
   settings.writeLog = 1;
   ChooseSettingsFolder(settings, &module);
-  ASSERT_EQ(OpenLog(settings), 1);
+  char path[kPathSize];
+  ASSERT_EQ(LogFilePath(settings, path), 1);
+  ASSERT_EQ(OpenLog(path), 1);
   settings.writeLog = 0;
   SetLogLinesOn(false);
   Quit(&module);

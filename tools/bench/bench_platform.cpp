@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/chart_worker.h"
-#include "base/log_file.h"
-#include "base/platform.h"
 #include "chart/chart_file.h"
 #include "gfx/draw.h"
+#include "log/log_file.h"
+#include "platform/chart_worker.h"
+#include "platform/platform.h"
 
 int32_t Platform_AskHost(Platform& platform, int32_t request) {
   switch (request) {
@@ -20,6 +20,7 @@ int32_t Platform_AskHost(Platform& platform, int32_t request) {
 }
 
 const char* Platform_AskHostFileName(Platform&, int32_t) { return nullptr; }
+int Platform_AskHostEntryTitle(Platform&, int32_t, char*, uint32_t) { return 0; }
 int Platform_FileTitle(Platform&, const char*, char*, uint32_t) { return 0; }
 int Platform_AskHostWideTitle(Platform&, int32_t, char*, uint32_t) { return 0; }
 void Platform_OpenConfig(Platform&) {}

@@ -1,7 +1,7 @@
 // bench_platform.h -- the platform as the benchmarks need it: charts in memory and a host that plays.
 //
 // The game's code reaches the player and the disk only through the platform
-// calls (base/platform.h, chart/chart_file.h, ...); the benchmarks answer
+// calls (platform/platform.h, chart/chart_file.h, ...); the benchmarks answer
 // them here with no Windows and nothing recorded, so what they time is the
 // game's own work. Chart files are read from `files`; the host answers that
 // it plays, at `position`; every other call does nothing and answers "no".

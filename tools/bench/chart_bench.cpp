@@ -15,11 +15,11 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_platform.h"
 #include "chart/chart_loader.h"
 #include "chart/step_clock.h"
-#include "bench_platform.h"
-#include "base/event_log.h"
-#include "base/settings.h"
+#include "log/event_log.h"
+#include "settings/settings.h"
 
 namespace {
 

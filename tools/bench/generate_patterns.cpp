@@ -20,31 +20,6 @@
 
 namespace {
 
-struct Pattern {
-  const char* name;
-  void (*apply)(BeatTrack&);
-};
-
-const Pattern kPatterns[] = {
-    {"plain", [](BeatTrack&) {}},
-    {"off-beat kick+bass", [](BeatTrack& t) { t.offBeatKick = t.offBeatBass = true; }},
-    {"backbeat snare", [](BeatTrack& t) { t.snare = true; }},
-    {"swing 0.33", [](BeatTrack& t) { t.swing = 0.33; }},
-    {"3/4", [](BeatTrack& t) { t.beatsPerBar = 3; }},
-    {"intro+breaks", [](BeatTrack& t) {
-       t.firstBeatMs = 8000;
-       t.introPad = true;
-       t.breaks = {{24, 28}, {44, 46}};
-     }},
-    {"jitter 12 ms", [](BeatTrack& t) { t.jitterMs = 12; }},
-    {"off-beat+swing+jitter", [](BeatTrack& t) {
-       t.offBeatKick = t.offBeatBass = t.snare = true;
-       t.swing = 0.33;
-       t.jitterMs = 8;
-       t.gaussianJitter = true;
-     }},
-};
-
 // The played onsets, those closer than 10 ms merged: what Expert should hit.
 std::vector<double> PlayedOnsets(const std::vector<PlayedNote>& played) {
   std::vector<double> onsets;
@@ -61,7 +36,7 @@ double ShareNear(const std::vector<TimedNote>& notes, const std::vector<double>&
   return double(near) / double(notes.size());
 }
 
-bool Row(const Pattern& pattern, double bpm, double endBpm) {
+bool Row(const BeatPattern& pattern, double bpm, double endBpm) {
   BeatTrack track;
   track.bpm = bpm;
   track.endBpm = endBpm;
@@ -101,7 +76,7 @@ int main() {
   std::printf("%-22s %8s %9s %6s %9s %9s %7s  %s\n", "pattern", "BPM", "found", "octave", "tempo err", "S on beat",
               "E F1", "arrows/s S/A/E");
   int failed = 0;
-  for (const Pattern& pattern : kPatterns) {
+  for (const BeatPattern& pattern : kBeatPatterns) {
     for (double bpm : tempos) failed += !Row(pattern, bpm, 0);
     failed += !Row(pattern, 118, 126);
   }

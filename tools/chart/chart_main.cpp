@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 #ifdef STOMPARA_CHART_EVALUATE
     return RunEvaluate(argc - 2, argv + 2);
 #else
-    std::fprintf(stderr, "stompara_chart evaluate: the human charts' songs are mixed with libsndfile; use the Linux build\n");
+    std::fprintf(stderr, "stompara_chart evaluate: the human charts' songs are mixed with FFmpeg; use the Linux build\n");
     return kUsageStatus;
 #endif
   }

@@ -1,6 +1,7 @@
 // autoplay.cpp -- follows the chart frame by frame and presses as each arrow reaches the target row.
 #include "autoplay.h"
 
+#include <cstring>
 #include <vector>
 
 #include "chart/game_timing.h"
@@ -12,7 +13,46 @@ namespace {
 // which the game ignores further presses on it.
 constexpr int32_t kPressFrames = 5;
 
+// Reads `word` at `at` in `line`, moving past it.
+bool Expect(const std::string& line, size_t& at, const char* word) {
+  size_t length = std::strlen(word);
+  if (line.compare(at, length, word) != 0) return false;
+  at += length;
+  return true;
+}
+
+// Reads a whole number (an optional minus, then 1 to 9 digits) at `at`.
+bool ExpectNumber(const std::string& line, size_t& at, int32_t& value) {
+  bool negative = at < line.size() && line[at] == '-';
+  size_t start = at + (negative ? 1 : 0), end = start;
+  while (end < line.size() && end - start < 10 && line[end] >= '0' && line[end] <= '9') ++end;
+  if (end == start || end - start > 9) return false;
+  value = int32_t(std::stol(line.substr(start, end - start))) * (negative ? -1 : 1);
+  at = end;
+  return true;
+}
+
 }  // namespace
+
+bool ParseLiveArrowLine(const std::string& line, LiveArrow& arrow) {
+  size_t at = 0;
+  int32_t lanes[2];
+  if (!Expect(line, at, "Live arrow ") || at >= line.size() || LanesOfStep(line[at], lanes) == 0) return false;
+  arrow.step = line[at++];
+  return Expect(line, at, " at ") && ExpectNumber(line, at, arrow.atMs) && Expect(line, at, " ms for ") &&
+         ExpectNumber(line, at, arrow.forMs) && Expect(line, at, " ms.") && at == line.size();
+}
+
+void LiveLogLines::Push(const char* bytes, size_t size, std::vector<LiveArrow>& arrows) {
+  partial_.append(bytes, size);
+  size_t start = 0;
+  for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
+    size_t length = end - start - (end > start && partial_[end - 1] == '\r' ? 1 : 0);
+    LiveArrow arrow;
+    if (ParseLiveArrowLine(partial_.substr(start, length), arrow)) arrows.push_back(arrow);
+  }
+  partial_.erase(0, start);
+}
 
 bool AutoPlayer::Load(const std::string& fileBytes, int32_t level, std::string& error) {
   if (fileBytes.size() >= UINT32_MAX) {
@@ -35,28 +75,48 @@ bool AutoPlayer::Load(const std::string& fileBytes, int32_t level, std::string& 
     error = "the chart has no chart for level " + std::to_string(level);
     return false;
   }
+  Reset();
+  return true;
+}
+
+void AutoPlayer::LoadLive() {
+  text_.clear();
+  dataOffset_ = kNoOffset;
+  stepCount_ = 0;
+  Reset();
+}
+
+void AutoPlayer::Reset() {
   lastStep_ = -1;
   spawned_ = 0;
   for (auto& lane : lanes_) lane.clear();
   for (int32_t& frames : coolingFrames_) frames = 0;
-  return true;
 }
 
-uint8_t AutoPlayer::Frame(int32_t position, int32_t intervalMs) {
-  // The step clock: a new step spawns its arrows at the bottom.
+void AutoPlayer::Spawn(char step) {
+  int32_t named[2];
+  int count = LanesOfStep(step, named);
+  for (int i = 0; i < count; ++i) lanes_[named[i]].push_back({kSpawnTravel, false});
+  spawned_ += count;
+}
+
+void AutoPlayer::SpawnDueStep(int32_t position) {
   int32_t index = stepIndexAt(correctedPosition(position, 0), msPerStep_);
   if (position >= 1 && !isChartFinished(index, stepCount_)) {
     int64_t at = stepOffset(dataOffset_, index, uint32_t(text_.size()));
     if (at != kNoOffset && at != lastStep_) {
       lastStep_ = at;
-      int32_t named[2];
-      int count = LanesOfStep(text_[size_t(at)], named);
-      for (int i = 0; i < count; ++i) lanes_[named[i]].push_back({kSpawnTravel, false});
-      spawned_ += count;
+      Spawn(text_[size_t(at)]);
     }
   } else if (position < 1) {
     lastStep_ = -1;
   }
+}
+
+uint8_t AutoPlayer::Frame(int32_t position, int32_t intervalMs) {
+  // The step clock: a new step spawns its arrows at the bottom. A live
+  // chart's arrows Spawn has already added.
+  if (dataOffset_ != kNoOffset) SpawnDueStep(position);
   // The field pass: every arrow rises; hit and missed ones leave the lane.
   int32_t rise = RiseFor(intervalMs);
   uint8_t press = 0;

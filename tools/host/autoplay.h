@@ -4,19 +4,54 @@
 // was given and the time since the previous Render; it follows the chart
 // as the game does (the same line-break stripping, tempo, chart lookup and
 // clock arithmetic, the same rise per frame) and says which lanes' keys to
-// press so that every arrow is hit near the target row. Portable; one
-// session at a time.
+// press so that every arrow is hit near the target row. Without a chart
+// (LoadLive) it takes the arrows the plug-in reports in its event log
+// instead, as a live chart spawns them. Portable; one session at a time.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
+
+// One event-log line `Live arrow C at P ms for A ms.`: the plug-in spawned
+// step character C's arrows live at position P. P and A are kept as the
+// line gives them; the autoplayer needs only C, as it follows each arrow's
+// rise frame by frame.
+struct LiveArrow {
+  char step = 0;
+  int32_t atMs = 0;
+  int32_t forMs = 0;
+};
+
+// True when `line` (without its line end) is exactly such a line, with C a
+// step character that names lanes and P, A whole numbers.
+bool ParseLiveArrowLine(const std::string& line, LiveArrow& arrow);
+
+// The event log read piece by piece as it grows: hands out the live arrows
+// of each whole line, keeping a line not yet ended for the next piece.
+class LiveLogLines {
+ public:
+  // The log starts again from its first byte (recreated at Init).
+  void Restart() { partial_.clear(); }
+  // The log's next `size` bytes; appends the live arrows of the lines they end.
+  void Push(const char* bytes, size_t size, std::vector<LiveArrow>& arrows);
+
+ private:
+  std::string partial_;
+};
 
 class AutoPlayer {
  public:
   // Reads the chart file's bytes for `level`. False with `error` set when
   // the game could not play it (no tempo, no chart for the level).
   bool Load(const std::string& fileBytes, int32_t level, std::string& error);
+  // Follows no chart: the arrows come from Spawn only.
+  void LoadLive();
+  // Spawns the arrows of step character `step` (none for a character that
+  // names no lane) in the frame about to be passed to Frame, as the game
+  // spawns a live step.
+  void Spawn(char step);
 
   // The frame the game has just drawn, given `position` (request 105's
   // answer during it) `intervalMs` after the previous one. Returns the lanes
@@ -27,6 +62,9 @@ class AutoPlayer {
   int32_t arrowsSpawned() const { return spawned_; }
 
  private:
+  void Reset();
+  void SpawnDueStep(int32_t position);
+
   struct Arrow {
     int32_t travel;
     bool pressed;

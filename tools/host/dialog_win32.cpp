@@ -23,6 +23,8 @@ constexpr int kHandCursorId = 111;       // in the plug-in's resources
 constexpr UINT kSendWaitMs = 1000;       // longest wait for a control to answer
 constexpr int64_t kCloseWaitMs = 2000;   // longest wait for a dialog to close
 constexpr int64_t kBrowserWaitMs = 3000; // longest wait for the folder browser
+constexpr int64_t kPointerWaitMs = 500;  // longest wait for the display to move the pointer
+constexpr int64_t kPointerSettleMs = 50; // and for what it tells the windows
 
 HANDLE configThread;
 DWORD configThreadId;
@@ -157,8 +159,18 @@ void MoveMouse(HWND dialog, int id, bool onto) {
   POINT screen = point;
   ClientToScreen(control, &screen);
   SetCursorPos(screen.x, screen.y);
+  // The display moves the pointer in its own time, and what it tells the
+  // windows on the way must come before the messages below.
+  PumpUntil([screen] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  }, kPointerWaitMs);
+  PumpUntil([] { return false; }, kPointerSettleMs);
   PostMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
-  if (onto) SendWaiting(control, WM_SETCURSOR, WPARAM(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  // The window now under the mouse is told at once, not when the display
+  // gets to it: on a busy machine that can be long after the next probe.
+  HWND under = onto ? control : WindowFromPoint(screen);
+  if (under != nullptr) SendWaiting(under, WM_SETCURSOR, WPARAM(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 // The colour of a control's text as the screen shows it: the most frequent

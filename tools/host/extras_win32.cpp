@@ -21,6 +21,10 @@ namespace {
 AutoPlayer player;
 bool autoplaying;
 bool awaitingChart;  // the autoplayer waits for the plug-in to open its chart
+// autoplay-live: how much of the plug-in's event log has been read, and the
+// line it was in the middle of.
+int64_t liveLogRead;
+LiveLogLines liveLines;
 int64_t recordStartMs;
 int32_t recordedFrames;
 char lastRecordedFrame[MAX_PATH];
@@ -69,6 +73,42 @@ void StartAutoplay(const Scenario& scenario) {
                                      Field("error", error.empty() ? nullptr : error.c_str())});
 }
 
+// The live arrows of the lines the plug-in's event log at `path` gained
+// since the last read. A log shorter than what was read has been made
+// again: read from its start. No log yet: nothing.
+std::vector<LiveArrow> ReadLiveArrows(const std::string& path) {
+  std::vector<LiveArrow> arrows;
+  // The plug-in keeps the log open for writing, and empties it at Init.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return arrows;
+  LARGE_INTEGER size = {}, at = {};
+  if (GetFileSizeEx(file, &size) && size.QuadPart < liveLogRead) {
+    liveLogRead = 0;
+    liveLines.Restart();
+  }
+  at.QuadPart = liveLogRead;
+  char bytes[4096];
+  DWORD got = 0;
+  if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+    while (ReadFile(file, bytes, sizeof bytes, &got, nullptr) && got > 0) {
+      liveLogRead += got;
+      liveLines.Push(bytes, got, arrows);
+    }
+  }
+  CloseHandle(file);
+  return arrows;
+}
+
+// Follows the live arrows of `path` from its start, as the session's Init has just made it again.
+void StartLiveAutoplay(const std::string& path) {
+  player.LoadLive();
+  autoplaying = true;
+  liveLogRead = 0;
+  liveLines.Restart();
+  WriteJournal(NowMs(), "autoplay", {Field("live", path.c_str())});
+}
+
 }  // namespace
 
 void BeginSessionExtras(const Host& host) {
@@ -86,6 +126,7 @@ void BeginSessionExtras(const Host& host) {
       StartAutoplay(scenario);
     }
   }
+  if (!scenario.autoplayLive.empty()) StartLiveAutoplay(scenario.autoplayLive);
   recordStartMs = NowMs();
   recordedFrames = 0;
   lastRecordedFrame[0] = '\0';
@@ -95,6 +136,9 @@ void AfterRender(const Host& host, int32_t intervalMs) {
   if (awaitingChart && PluginOpenedWatchedFile()) {
     awaitingChart = false;
     StartAutoplay(host.scenario);
+  }
+  if (autoplaying && !host.scenario.autoplayLive.empty()) {
+    for (const LiveArrow& arrow : ReadLiveArrows(host.scenario.autoplayLive)) player.Spawn(arrow.step);
   }
   if (autoplaying) PressLanes(host, player.Frame(host.lastPosition.load(), intervalMs));
   if (!host.scenario.recordFolder.empty()) RecordFrames(host);

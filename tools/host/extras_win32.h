@@ -12,9 +12,10 @@
 
 struct Host;
 
-// Each reads `host`'s scenario (autoplay chart, recording folder, song) and
-// the game window it finds through `host`; AfterRender reads its latest
-// position too, PlaySongAudio its playback state (before the action).
+// Each reads `host`'s scenario (autoplay chart or live log, recording
+// folder, song) and the game window it finds through `host`; AfterRender
+// reads its latest position too (and the live log's new lines),
+// PlaySongAudio its playback state (before the action).
 void BeginSessionExtras(const Host& host);
 void AfterRender(const Host& host, int32_t intervalMs);
 void EndSessionExtras(const Host& host);

@@ -7,7 +7,8 @@
 // `fault NAME [N]` makes a stand-in pass the first N - 1 calls on to
 // Windows and fail every later one as Windows fails it (a null handle,
 // INVALID_HANDLE_VALUE or FALSE, with ERROR_NOT_ENOUGH_MEMORY). `unfault`
-// lets every call through again.
+// lets every call through again. Media Foundation's calls, which the plug-in
+// finds with GetProcAddress, are stood in for there.
 #include "faults_win32.h"
 
 #include <mmsystem.h>  // after windows.h
@@ -158,6 +159,29 @@ STAND_IN(WriteFile, BOOL, FALSE,
 STAND_IN(WritePrivateProfileStringA, BOOL, FALSE, (LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file),
          (section, key, value, file), Holds::Nothing)
 STAND_IN(GlobalAlloc, HGLOBAL, nullptr, (UINT flags, SIZE_T size), (flags, size), Holds::Nothing)
+STAND_IN(FlushFileBuffers, BOOL, FALSE, (HANDLE file), (file), Holds::Nothing)
+STAND_IN(LoadLibraryW, HMODULE, nullptr, (LPCWSTR name), (name), Holds::Nothing)
+
+// Media Foundation is not imported but found with GetProcAddress: its
+// stand-ins are handed out there, and fail as it fails (E_OUTOFMEMORY).
+STAND_IN(MFStartup, HRESULT, E_OUTOFMEMORY, (ULONG version, DWORD flags), (version, flags), Holds::Nothing)
+STAND_IN(MFCreateSourceReaderFromURL, HRESULT, E_OUTOFMEMORY, (LPCWSTR url, void* attributes, void** reader),
+         (url, attributes, reader), Holds::Nothing)
+
+constexpr const char* kFoundAtRunTime[] = {"MFStartup", "MFCreateSourceReaderFromURL"};
+
+FARPROC WINAPI FailingGetProcAddress(HMODULE module, LPCSTR name) {
+  static FaultSlot& slot = *SlotNamed("GetProcAddress");
+  FARPROC found = reinterpret_cast<decltype(&FailingGetProcAddress)>(slot.original)(module, name);
+  if (found == nullptr || HIWORD(reinterpret_cast<ULONG_PTR>(name)) == 0) return found;
+  for (const char* each : kFoundAtRunTime) {
+    if (std::strcmp(name, each) != 0) continue;
+    FaultSlot& standIn = *SlotNamed(each);
+    standIn.original = reinterpret_cast<void*>(found);
+    return reinterpret_cast<FARPROC>(standIn.standIn);
+  }
+  return found;
+}
 
 #define SLOT(Name) {#Name, reinterpret_cast<void*>(&Failing##Name), nullptr, 0, 0}
 FaultSlot slots[] = {
@@ -165,6 +189,8 @@ FaultSlot slots[] = {
     SLOT(LoadBitmapA),        SLOT(LoadImageA),             SLOT(CreateWindowExA),  SLOT(CreateThread),
     SLOT(CreateFileA),        SLOT(ReadFile),               SLOT(WriteFile),        SLOT(WritePrivateProfileStringA),
     SLOT(GlobalAlloc),        SLOT(CreateFileW),            SLOT(acmStreamOpen),    SLOT(acmStreamConvert),
+    SLOT(FlushFileBuffers),   SLOT(LoadLibraryW),           SLOT(MFStartup),        SLOT(MFCreateSourceReaderFromURL),
+    SLOT(GetProcAddress),
     SLOT(DeleteDC),           SLOT(DeleteObject),           SLOT(CloseHandle),
 };
 
@@ -204,12 +230,16 @@ void* PatchImport(HMODULE module, const char* name, void* target) {
 
 void InstallFaults(HMODULE plugin, const std::vector<ScenarioFault>& faults) {
   for (FaultSlot& slot : slots) slot.original = PatchImport(plugin, slot.name, slot.standIn);
+  const bool byName = SlotNamed("GetProcAddress")->original != nullptr;
   for (const ScenarioFault& fault : faults) {
     FaultSlot* slot = SlotNamed(fault.name.c_str());
     if (slot == nullptr) continue;
     slot->failFrom = fault.failFrom;
+    bool foundAtRunTime = false;
+    for (const char* each : kFoundAtRunTime) foundAtRunTime |= std::strcmp(each, slot->name) == 0;
+    bool patched = foundAtRunTime ? byName : slot->original != nullptr;
     WriteJournal(NowMs(), "fault", {Field("name", slot->name), Field("from", int64_t(fault.failFrom)),
-                                    Field("patched", int64_t(slot->original != nullptr))});
+                                    Field("patched", int64_t(patched))});
   }
 }
 

@@ -9,6 +9,7 @@
 #include "extras_win32.h"
 #include "faults_win32.h"
 #include "journal.h"
+#include "sound_win32.h"
 #include "vis_session_win32.h"
 #include "watch_win32.h"
 
@@ -31,23 +32,36 @@ void CountRequest(Host& host, LPARAM request) {
     case 105: ++host.requestCounts[1]; break;
     case 125: ++host.requestCounts[2]; break;
     case 211: ++host.requestCounts[3]; break;
+    case 212: ++host.requestCounts[4]; break;
     default: break;
   }
 }
 
-// The playlist's ANSI and wide names, and the settings folder to answer.
+// A UTF-8 scenario text in wide characters; text that is not UTF-8 is taken as ANSI.
+std::wstring WideOf(const std::string& text) {
+  UINT codePage = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0) > 0
+                      ? CP_UTF8 : CP_ACP;
+  std::wstring wide(size_t(MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0)), L'\0');
+  MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], int(wide.size()));
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// Wide text in the system's ANSI code page, characters it lacks as "?".
+std::string AnsiOf(const std::wstring& wide) {
+  std::string ansi(size_t(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], int(ansi.size()), nullptr, nullptr);
+  ansi.resize(ansi.size() - 1);
+  return ansi;
+}
+
+// The playlist's ANSI and wide names and titles, and the settings folder to answer.
 void PrepareAnswers(Host& host) {
   for (const std::string& name : host.scenario.playlist) {
-    UINT codePage = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.c_str(), -1, nullptr, 0) > 0
-                        ? CP_UTF8 : CP_ACP;  // not UTF-8: taken as ANSI
-    std::wstring wide(size_t(MultiByteToWideChar(codePage, 0, name.c_str(), -1, nullptr, 0)), L'\0');
-    MultiByteToWideChar(codePage, 0, name.c_str(), -1, &wide[0], int(wide.size()));
-    wide.resize(wide.size() - 1);
-    std::string ansi(size_t(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], int(ansi.size()), nullptr, nullptr);
-    ansi.resize(ansi.size() - 1);
+    std::wstring wide = WideOf(name);
     host.wideNames.push_back(wide);
-    host.ansiNames.push_back(ansi);
+    host.ansiNames.push_back(AnsiOf(wide));
+    host.titles.push_back(AnsiOf(WideOf(FileTitle(name))));
   }
   host.settingsFolder = host.scenario.settingsFolder;
   if (host.settingsFolder.empty()) {
@@ -55,6 +69,15 @@ void PrepareAnswers(Host& host) {
     GetCurrentDirectoryA(MAX_PATH, folder);
     host.settingsFolder = folder;
   }
+}
+
+// Request 212 for `entry`: its title, in a copy that stays until the next
+// 212 answer (the player's is a buffer of its own too), or null when the
+// entry is out of range.
+const char* TitleAnswer(Host& host, int64_t entry) {
+  if (entry < 0 || entry >= int64_t(host.titles.size())) return nullptr;
+  host.titleAnswer = host.titles[size_t(entry)];
+  return host.titleAnswer.c_str();
 }
 
 // Request 211 or 214 for `entry`: its name, or null.
@@ -95,6 +118,10 @@ LRESULT AnswerRequest(Host& host, WPARAM wParam, LPARAM request) {
                                         Field("answer", wide ? text.c_str() : nullptr)});
       return answer;
     }
+    case 212:
+      name = TitleAnswer(host, int64_t(wParam));
+      answer = reinterpret_cast<LRESULT>(name);
+      break;
     case 335:
       name = host.scenario.answerSettingsFolder ? host.settingsFolder.c_str() : nullptr;
       answer = reinterpret_cast<LRESULT>(name);
@@ -103,7 +130,7 @@ LRESULT AnswerRequest(Host& host, WPARAM wParam, LPARAM request) {
   }
   // A journal line costs a write; a benchmark of Render leaves them out.
   if (!host.scenario.requestJournal) return answer;
-  if (request == 211 || request == 335)
+  if (request == 211 || request == 212 || request == 335)
     WriteJournal(NowMs(), "request", {Field("request", int64_t(request)),
                                       Field("wParam", int64_t(wParam)), Field("answer", name)});
   else
@@ -192,9 +219,12 @@ void RunAction(Host& host, const ScenarioAction& action) {
     case ActionKind::Quit: StopSession(host); break;
     case ActionKind::Wait: WaitForSessionEnd(host); break;
     case ActionKind::Stall: Sleep(DWORD(action.first)); break;  // a host busy elsewhere
+    case ActionKind::Title: host.titles[size_t(action.first)] = AnsiOf(WideOf(action.text)); break;
     default:
       PlaySongAudio(host, action);
+      AcquireSRWLockExclusive(&host.playbackLock);
       ApplyPlaybackAction(host.playback, action, NowMs());
+      ReleaseSRWLockExclusive(&host.playbackLock);
       break;
   }
 }
@@ -286,7 +316,7 @@ int main(int argc, char** argv) {
   if (next + 1 < argc && !ReadWholeFile(argv[next + 1], scenarioText))
     return Fail(66, std::string("cannot read scenario ") + argv[next + 1]);
   std::string error;
-  if (!ParseScenario(scenarioText, host.scenario, error)) return Fail(65, error);
+  if (!ParseScenario(scenarioText, host.scenario, error) || !LoadSounds(host, error)) return Fail(65, error);
   if (!OpenJournal(journalPath)) return Fail(73, std::string("cannot create journal ") + journalPath);
 
   // The player loads plug-ins by their full path, never by the search order.
@@ -325,7 +355,8 @@ int main(int argc, char** argv) {
   const int64_t* counts = host.requestCounts;
   WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),
                                 Field("requests104", counts[0]), Field("requests105", counts[1]),
-                                Field("requests125", counts[2]), Field("requests211", counts[3])});
+                                Field("requests125", counts[2]), Field("requests211", counts[3]),
+                                Field("requests212", counts[4])});
   CloseJournal();
   // The window outlives this Host: what it is asked from now on gets the default answer.
   SetWindowLongPtrA(host.mainWindow, GWLP_USERDATA, 0);

@@ -19,12 +19,19 @@
 #include <string>
 #include <vector>
 
-#include "base/vis_header_win32.h"
+#include "host/vis_header_win32.h"
 #include "scenario.h"
+#include "vis_sound.h"
 
 struct Host {
   Scenario scenario;              // written before the first session, then only read
-  Playback playback;              // main thread only
+  // Written by the main thread under `playbackLock`, which the session
+  // thread takes to read it before each Render (the sound it hands over).
+  Playback playback;
+  mutable SRWLOCK playbackLock = SRWLOCK_INIT;
+  // The entries' sounds (`sound`), by entry, read before the first session;
+  // a sound with no channels for an entry without one.
+  std::vector<VisSound> sounds;
   HMODULE plugin = nullptr;
   winampVisModule* module = nullptr;
   HWND mainWindow = nullptr;
@@ -35,11 +42,15 @@ struct Host {
   std::vector<std::string> ansiNames;
   std::vector<std::wstring> wideNames;
   std::string settingsFolder;  // request 335's answer
+  // The entries' titles in the ANSI code page (request 212), changed by the
+  // `title` action, and the copy the latest answer points into (main thread only).
+  std::vector<std::string> titles;
+  std::string titleAnswer;
   // Request 105's latest answer, for the autoplayer (any thread reads it).
   std::atomic<int32_t> lastPosition{0};
-  // How many requests 104, 105, 125 and 211 the main window answered, for
-  // the journal's `end` line (main thread only).
-  int64_t requestCounts[4] = {};
+  // How many requests 104, 105, 125, 211 and 212 the main window answered,
+  // for the journal's `end` line (main thread only).
+  int64_t requestCounts[5] = {};
 };
 
 // The whole file at `path`; false when it cannot be read.

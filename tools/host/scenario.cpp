@@ -25,7 +25,7 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"dialog click", ActionKind::DialogClick}, {"dialog escape", ActionKind::DialogEscape},
       {"dialog hover", ActionKind::DialogHover}, {"dialog leave", ActionKind::DialogLeave},
       {"dialog probe", ActionKind::DialogProbe}, {"dialog browse", ActionKind::DialogBrowse},
-      {"capture-dialog", ActionKind::CaptureDialog},
+      {"capture-dialog", ActionKind::CaptureDialog}, {"title", ActionKind::Title},
   };
   return actions;
 }
@@ -44,6 +44,15 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
   std::string first, second;
   words >> first >> second;
   switch (action.kind) {
+    case ActionKind::Title: {
+      // The title is the rest of the line, blanks inside it kept.
+      std::string rest;
+      std::getline(words, rest);
+      action.text = second + rest;
+      if (!ParseNumber(first, action.first) || action.text.empty())
+        return why = "needs an entry and a title", false;
+      return true;
+    }
     case ActionKind::Seek:
     case ActionKind::Select:
       if (!ParseNumber(first, action.first)) return why = "needs a number", false;
@@ -143,6 +152,39 @@ bool ParseHeaderSetting(const HeaderSetting& setting, const std::string& line, i
   return false;
 }
 
+// `sound WAV` gives the entry just added its sound; `autoplay-live LOGFILE`
+// follows the plug-in's live arrows. False with `error` set when the line
+// is one of them and wrong; `taken` says whether it was one.
+bool ParseStreamLine(const std::string& line, int lineNumber, Scenario& scenario, bool& taken,
+                     std::string& error) {
+  std::string where = "scenario line " + std::to_string(lineNumber);
+  taken = true;
+  if (line.compare(0, 6, "sound ") == 0) {
+    if (scenario.playlist.empty()) return error = where + " 'sound' comes before any playlist entry", false;
+    scenario.sounds.resize(scenario.playlist.size());
+    scenario.sounds.back() = line.substr(6);
+    return true;
+  }
+  if (line.compare(0, 14, "autoplay-live ") == 0) {
+    if (!scenario.autoplayChart.empty()) return error = where + " 'autoplay-live' cannot go with 'autoplay'", false;
+    scenario.autoplayLive = line.substr(14);
+    return true;
+  }
+  taken = false;
+  return true;
+}
+
+// What the whole file must agree on, once every line is read.
+bool CheckScenario(Scenario& scenario, std::string& error) {
+  scenario.sounds.resize(scenario.playlist.size());
+  for (const ScenarioAction& action : scenario.actions) {
+    if (action.kind == ActionKind::Title &&
+        (action.first < 0 || size_t(action.first) >= scenario.playlist.size()))
+      return error = "scenario line " + std::to_string(action.line) + " 'title' names no playlist entry", false;
+  }
+  return true;
+}
+
 bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario,
                      std::string& error) {
   std::istringstream words(line);
@@ -188,6 +230,9 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
       scenario.playlist.push_back(line.substr(9));
       continue;
     }
+    bool taken = false;
+    if (!ParseStreamLine(line, number, scenario, taken, error)) return false;
+    if (taken) continue;
     if (line.compare(0, 16, "settings-folder ") == 0) {
       std::string folder = line.substr(16);
       scenario.answerSettingsFolder = folder != "none";
@@ -200,6 +245,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
       if (blank <= 9 || !ParseNumber(line.substr(blank + 1), scenario.autoplayLevel) ||
           scenario.autoplayLevel < 0 || scenario.autoplayLevel > 2) {
         error = "scenario line " + std::to_string(number) + " 'autoplay' takes a chart file and a level 0, 1 or 2";
+        return false;
+      }
+      if (!scenario.autoplayLive.empty()) {
+        error = "scenario line " + std::to_string(number) + " 'autoplay' cannot go with 'autoplay-live'";
         return false;
       }
       scenario.autoplayChart = line.substr(9, blank - 9);
@@ -236,7 +285,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
   }
   std::stable_sort(scenario.actions.begin(), scenario.actions.end(),
                    [](const ScenarioAction& a, const ScenarioAction& b) { return a.atMs < b.atMs; });
-  return true;
+  return CheckScenario(scenario, error);
 }
 
 int32_t KeyCodeByName(const std::string& name) {
@@ -311,6 +360,14 @@ int32_t PositionAnswer(const Playback& playback, int64_t nowMs) {
     case PlayState::Paused: return playback.position;
     default: return -1;
   }
+}
+
+std::string FileTitle(const std::string& name) {
+  if (name.find("://") != std::string::npos) return name;
+  size_t slash = name.find_last_of("\\/");
+  std::string last = slash == std::string::npos ? name : name.substr(slash + 1);
+  size_t dot = last.find_last_of('.');
+  return dot == std::string::npos || dot == 0 ? last : last.substr(0, dot);
 }
 
 const char* FileNameAnswer(const Playback& playback, const Scenario& scenario, int64_t entry) {

@@ -20,6 +20,7 @@ enum class ActionKind {
   CaptureDialog,
   Resources,                                  // journal the process's objects and memory
   Unfault,                                    // Windows calls succeed again
+  Title,                                      // an entry's title changes (a stream's song)
 };
 
 // `fault NAME [N]`: the plug-in's calls of NAME fail from the Nth on.
@@ -33,6 +34,7 @@ constexpr const char* kFaultNames[] = {
     "LoadBitmapA",        "LoadImageA",             "CreateWindowExA",  "CreateThread",
     "CreateFileA",        "ReadFile",               "WriteFile",        "WritePrivateProfileStringA",
     "GlobalAlloc",        "CreateFileW",            "acmStreamOpen",    "acmStreamConvert",
+    "FlushFileBuffers",   "LoadLibraryW",           "MFStartup",        "MFCreateSourceReaderFromURL",
 };
 
 // How long `keypress` holds its key: the KeyUp follows the KeyDown by this.
@@ -60,12 +62,16 @@ struct ScenarioAction {
   ActionKind kind = ActionKind::Play;
   int32_t first = 0;     // seek position, entry, key code, x, stall ms, control id
   int32_t second = 0;    // y
-  std::string text;      // capture or capture-dialog file
+  std::string text;      // capture or capture-dialog file, title
   int line = 0;          // line in the scenario file
 };
 
 struct Scenario {
   std::vector<std::string> playlist;   // file names, in order
+  // `sound WAV` after a `playlist` line: by entry, the WAV file whose samples
+  // the player hands the plug-in while the entry plays; "" for none. As long
+  // as `playlist`.
+  std::vector<std::string> sounds;
   std::vector<ScenarioAction> actions; // sorted by time, file order kept
   int32_t frameMs = 0;                 // Render interval; 0 uses the module's delayMs
   int32_t boxMs = 0;                   // how long a message box stays open before OK
@@ -81,6 +87,10 @@ struct Scenario {
   // CHART (the chart file the plug-in plays) at LEVEL; "" for none.
   std::string autoplayChart;
   int32_t autoplayLevel = 0;
+  // `autoplay-live LOGFILE`: a perfect player presses the keys for the
+  // arrows the plug-in's event log LOGFILE says it spawned live; "" for none.
+  // Never together with `autoplay`.
+  std::string autoplayLive;
   // `record FOLDER`: the game window saved every kRecordFrameMs while the
   // session runs, as FOLDER\frame00000.bmp, ...; "" for none.
   std::string recordFolder;
@@ -95,7 +105,7 @@ constexpr int32_t kRecordFrameMs = 40;
 // Parses a scenario. Returns true and fills `scenario`, or false with
 // `error` naming the line and what is wrong with it. A `keypress` line
 // becomes a KeyDown at its time and a KeyUp kKeyPressHoldMs later, both
-// carrying the line's number.
+// carrying the line's number. A `title` line must name a playlist entry.
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string& error);
 
 // Virtual-key code for a key name: LEFT, RIGHT, UP, DOWN, SPACE, RETURN,
@@ -127,6 +137,11 @@ int32_t IsPlayingAnswer(const Playback& playback);
 // Answer to request 105: the position in ms, running with the clock while
 // playing; -1 while stopped, as the player answers.
 int32_t PositionAnswer(const Playback& playback, int64_t nowMs);
+// The title the player shows for a playlist name before a stream says
+// otherwise: a stream's (a name with "://") whole name, else the file name's
+// last path part without its extension.
+std::string FileTitle(const std::string& name);
+
 // Answer to request 211 for `entry`: the file name, or null when the entry
 // is out of range or null names were asked for.
 const char* FileNameAnswer(const Playback& playback, const Scenario& scenario, int64_t entry);

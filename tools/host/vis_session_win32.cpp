@@ -7,6 +7,7 @@
 #include "extras_win32.h"
 #include "host_win32.h"
 #include "journal.h"
+#include "sound_win32.h"
 
 namespace {
 
@@ -67,9 +68,10 @@ int CallInit(Host& host, winampVisModule* module) {
   return result;
 }
 
-// One Render with its journal line, then the autoplayer and the recording;
+// The sound handed over, then one Render with its journal line, then the autoplayer and the recording;
 // true while the session goes on (result 0).
 bool CallRender(const Host& host, winampVisModule* module) {
+  HandSoundToPlugin(host, module);
   int64_t before = NowMicros();
   int rendered = module->Render(module);
   int64_t micros = NowMicros() - before;

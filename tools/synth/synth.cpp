@@ -191,3 +191,23 @@ bool WriteAudio(const std::string& path, const std::vector<float>& samples, int 
   sf_close(file);
   return ok;
 }
+
+const BeatPattern kBeatPatterns[8] = {
+    {"plain", [](BeatTrack&) {}},
+    {"off-beat kick+bass", [](BeatTrack& t) { t.offBeatKick = t.offBeatBass = true; }},
+    {"backbeat snare", [](BeatTrack& t) { t.snare = true; }},
+    {"swing 0.33", [](BeatTrack& t) { t.swing = 0.33; }},
+    {"3/4", [](BeatTrack& t) { t.beatsPerBar = 3; }},
+    {"intro+breaks", [](BeatTrack& t) {
+       t.firstBeatMs = 8000;
+       t.introPad = true;
+       t.breaks = {{24, 28}, {44, 46}};
+     }},
+    {"jitter 12 ms", [](BeatTrack& t) { t.jitterMs = 12; }},
+    {"off-beat+swing+jitter", [](BeatTrack& t) {
+       t.offBeatKick = t.offBeatBass = t.snare = true;
+       t.swing = 0.33;
+       t.jitterMs = 8;
+       t.gaussianJitter = true;
+     }},
+};

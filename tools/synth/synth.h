@@ -57,3 +57,12 @@ std::vector<float> SynthesizeBeat(const BeatTrack& track, std::vector<double>* b
 // Writes mono `samples` as WAV, FLAC, Ogg Vorbis or MP3, by the extension of
 // `path`. False with `error` set.
 bool WriteAudio(const std::string& path, const std::vector<float>& samples, int sampleRate, std::string& error);
+
+// The patterns that mislead beat trackers, by name, each applied to a plain
+// track: off-beat kick and bass, backbeat snare, swing, 3/4, an intro and
+// breaks, human timing, and all of them at once.
+struct BeatPattern {
+  const char* name;
+  void (*apply)(BeatTrack&);
+};
+extern const BeatPattern kBeatPatterns[8];

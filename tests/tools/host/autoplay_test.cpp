@@ -57,4 +57,45 @@ TEST(AutoPlayer, HitsEveryArrowOfEveryDemoChart) {
   }
 }
 
+TEST(AutoPlayer, ReadsOnlyWellFormedLiveArrowLines) {
+  struct Case { const char* line; bool taken; char step; int32_t atMs, forMs; };
+  const Case cases[] = {
+      {"Live arrow 4 at 1200 ms for 1450 ms.", true, '4', 1200, 1450},
+      {"Live arrow B at 0 ms for -3 ms.", true, 'B', 0, -3},
+      {"Live arrow 0 at 10 ms for 10 ms.", false},  // "0" names no lane
+      {"Live arrow 4 at 10 ms for 10 ms", false},
+      {"Live arrow 4 at 10 ms for 10 ms. ", false},
+      {"Live arrow 4 at 1x ms for 10 ms.", false},
+      {"Live arrow 4 at 1234567890 ms for 10 ms.", false},
+      {" Live arrow 4 at 10 ms for 10 ms.", false},
+      {"Live arrow 44 at 10 ms for 10 ms.", false},
+  };
+  for (const Case& c : cases) {
+    LiveArrow arrow;
+    ASSERT_EQ(ParseLiveArrowLine(c.line, arrow), c.taken) << c.line;
+    if (!c.taken) continue;
+    EXPECT_EQ(arrow.step, c.step) << c.line;
+    EXPECT_EQ(arrow.atMs, c.atMs) << c.line;
+    EXPECT_EQ(arrow.forMs, c.forMs) << c.line;
+  }
+}
+
+TEST(AutoPlayer, LiveLogPiecesGiveTheArrowsOfWholeLinesOnly) {
+  LiveLogLines lines;
+  std::vector<LiveArrow> arrows;
+  const std::string log = "Render 1.\r\nLive arrow 4 at 10 ms for 900 ms.\r\nLive arrow 1 at 20 ms for 900 ms.";
+  lines.Push(log.data(), 30, arrows);  // the first arrow's line not yet ended
+  EXPECT_TRUE(arrows.empty());
+  lines.Push(log.data() + 30, log.size() - 30, arrows);
+  ASSERT_EQ(arrows.size(), 1u);
+  EXPECT_EQ(arrows[0].step, '4');
+  lines.Push("\n", 1, arrows);
+  ASSERT_EQ(arrows.size(), 2u);
+  EXPECT_EQ(arrows[1].step, '1');
+  lines.Push("Live arrow 6", 12, arrows);
+  lines.Restart();  // the log made again: the half line is gone
+  lines.Push(" at 1 ms for 1 ms.\n", 19, arrows);
+  EXPECT_EQ(arrows.size(), 2u);
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // idle_plugin_win32.cpp -- a plug-in whose sessions make nothing: what the harness and Wine alone cost a session.
-#include "base/vis_header_win32.h"
+#include "host/vis_header_win32.h"
 
 namespace {
 

@@ -121,6 +121,44 @@ TEST(Scenario, AutoplayRecordAndAudioAreHeaderLines) {
   }
 }
 
+TEST(Scenario, StreamsHaveSoundsTitlesAndALiveLog) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("playlist C:\\Music\\One.mp3\nsound Z:\\tmp\\one click.wav\n"
+                            "playlist http://radio.example/live\nautoplay-live C:\\P\\StomparaLog.txt\n"
+                            "900 title 1 Artist -  Song\n",
+                            scenario, error)) << error;
+  EXPECT_EQ(scenario.sounds, (std::vector<std::string>{"Z:\\tmp\\one click.wav", ""}));
+  EXPECT_EQ(scenario.autoplayLive, "C:\\P\\StomparaLog.txt");
+  ASSERT_EQ(scenario.actions.size(), 1u);
+  EXPECT_EQ(scenario.actions[0].kind, ActionKind::Title);
+  EXPECT_EQ(scenario.actions[0].first, 1);
+  EXPECT_EQ(scenario.actions[0].text, "Artist -  Song");
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"sound C:\\a.wav\nplaylist C:\\a.mp3\n", "scenario line 1 'sound' comes before any playlist entry"},
+      {"playlist C:\\a.mp3\n10 title 0\n", "scenario line 2 'title' needs an entry and a title"},
+      {"playlist C:\\a.mp3\n10 title first Song\n", "scenario line 2 'title' needs an entry and a title"},
+      {"playlist C:\\a.mp3\n10 title 1 Song\n", "scenario line 2 'title' names no playlist entry"},
+      {"10 title -1 Song\n", "scenario line 1 'title' names no playlist entry"},
+      {"autoplay-live C:\\log.txt\nautoplay C:\\a.msd 0\n", "scenario line 2 'autoplay' cannot go with 'autoplay-live'"},
+      {"autoplay C:\\a.msd 0\nautoplay-live C:\\log.txt\n", "scenario line 2 'autoplay-live' cannot go with 'autoplay'"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_FALSE(ParseScenario(c.first, scenario, error)) << c.first;
+    EXPECT_EQ(error, c.second);
+  }
+}
+
+TEST(Scenario, FileTitleIsTheLastPathPartOrAStreamsWholeName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Music\\Demo Song.mp3", "Demo Song"}, {"C:\\Music\\a.b.ogg", "a.b"},
+      {"Z:/tmp/Song", "Song"},                   {"http://radio.example/live.mp3", "http://radio.example/live.mp3"},
+      {"C:\\v1.2\\Song", "Song"},                {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FileTitle(c.first), c.second) << c.first;
+}
+
 TEST(Scenario, HostThreadIsAHeaderLineAndStallTakesItsMs) {
   const std::pair<const char*, int32_t> threads[] = {
       {"0 play\n", kHostThreadVis},

@@ -39,16 +39,6 @@ double LongestHeldBeatMs(const MidiFile& midi, double untilMs) {
   return longest / 1000.0;
 }
 
-// The beats and the eighths halfway between them.
-std::vector<double> EighthsOf(const std::vector<double>& beats) {
-  std::vector<double> eighths;
-  for (size_t i = 0; i < beats.size(); ++i) {
-    if (i > 0) eighths.push_back((beats[i - 1] + beats[i]) / 2);
-    eighths.push_back(beats[i]);
-  }
-  return eighths;
-}
-
 // Of the octaves 1/2, 1 and 2, the one `ratio` lies nearest to (on a log scale).
 double NearestOctave(double ratio) {
   double best = 1;
@@ -167,4 +157,13 @@ ChartScore ScoreChart(const ScoredChart& chart, const ScoreReference& reference)
 
 std::string OctaveName(double octave) {
   return octave == 2 ? "x2" : octave == 0.5 ? "x1/2" : "x1";
+}
+
+std::vector<double> EighthsOf(const std::vector<double>& beats) {
+  std::vector<double> eighths;
+  for (size_t i = 0; i < beats.size(); ++i) {
+    if (i > 0) eighths.push_back((beats[i - 1] + beats[i]) / 2);
+    eighths.push_back(beats[i]);
+  }
+  return eighths;
 }

@@ -56,6 +56,9 @@ struct ChartScore {
   double notesPerSecond = 0;     // the reference's notes over the same stretch
 };
 
+// The beats (in order) and the eighths halfway between them.
+std::vector<double> EighthsOf(const std::vector<double>& beats);
+
 // Distance in ms from `ms` to the nearest of `times` (in order); infinity
 // when `times` is empty.
 double NearestDistance(const std::vector<double>& times, double ms);

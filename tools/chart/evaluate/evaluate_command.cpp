@@ -44,15 +44,6 @@ struct ScratchMix {
   }
 };
 
-bool ReadReference(const fs::path& folder, ScoreReference& reference, std::string& error) {
-  std::string bytes;
-  MidiFile midi;
-  if (!ReadWholeFile(folder / "notes.mid", bytes, error)) return false;
-  if (ReadMidi(bytes, midi, error) && ReferenceFromMidi(midi, reference, error)) return true;
-  error = "notes.mid: " + error;
-  return false;
-}
-
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -179,9 +170,16 @@ std::vector<fs::path> FindSongFolders(const std::vector<std::string>& inputs, in
   return folders;
 }
 
-bool ScoreSongFolder(const fs::path& folder, ChartScore& score, std::string& error) {
-  ScoreReference reference;
-  if (!ReadReference(folder, reference, error)) return false;
+bool ReadReference(const fs::path& folder, ScoreReference& reference, std::string& error) {
+  std::string bytes;
+  MidiFile midi;
+  if (!ReadWholeFile(folder / "notes.mid", bytes, error)) return false;
+  if (ReadMidi(bytes, midi, error) && ReferenceFromMidi(midi, reference, error)) return true;
+  error = "notes.mid: " + error;
+  return false;
+}
+
+bool MixSongStems(const fs::path& folder, const fs::path& wav, std::string& error) {
   std::vector<std::string> stems;
   for (const char* name : {"song.ogg", "guitar.ogg", "rhythm.ogg"}) {
     std::error_code ec;
@@ -191,9 +189,15 @@ bool ScoreSongFolder(const fs::path& folder, ChartScore& score, std::string& err
     error = "no song.ogg";
     return false;
   }
+  return MixStems(stems, wav.string(), error);
+}
+
+bool ScoreSongFolder(const fs::path& folder, ChartScore& score, std::string& error) {
+  ScoreReference reference;
+  if (!ReadReference(folder, reference, error)) return false;
   ScratchMix mix;
   GeneratedSong song;
-  if (!MixStems(stems, mix.path.string(), error)) return false;
+  if (!MixSongStems(folder, mix.path, error)) return false;
   if (!GenerateChart(mix.path.string(), PlacementOptions(), song, error)) return false;
   ScoredChart chart = ChartFromReport(InspectChart("Song.msd", song.msd));
   chart.beatMs = song.grid.beatMs;  // the generator's own beat, subdivision or not

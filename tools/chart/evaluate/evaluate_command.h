@@ -12,6 +12,14 @@
 // stderr and counted in `failures`.
 std::vector<std::filesystem::path> FindSongFolders(const std::vector<std::string>& inputs, int& failures);
 
+// A song folder's human chart: the tempo map's beats and the notes of
+// notes.mid. False with `error`.
+bool ReadReference(const std::filesystem::path& folder, ScoreReference& reference, std::string& error);
+
+// Mixes the folder's stems (song.ogg, and guitar.ogg and rhythm.ogg where
+// it has them) into the WAV file `wav`. False with `error`.
+bool MixSongStems(const std::filesystem::path& folder, const std::filesystem::path& wav, std::string& error);
+
 // Mixes the folder's stems, generates a chart from the mix (nothing is
 // written to the folder) and scores it against notes.mid. False with `error`.
 bool ScoreSongFolder(const std::filesystem::path& folder, ChartScore& score, std::string& error);

@@ -1,7 +1,8 @@
 // audio_file.h -- a song file decoded and handed to the analysis.
 //
-// On Linux libsndfile reads WAV, FLAC, Ogg Vorbis and MP3 (audio_file.cpp);
-// on Windows the plug-in's own decoders read WAV, MP3 and Ogg Vorbis with
+// On Linux FFmpeg's libraries read whatever FFmpeg reads: WAV, FLAC, MP3,
+// Ogg Vorbis, Opus, M4A/AAC, WMA ... (audio_file.cpp, ffmpeg_decoder.h); on
+// Windows the plug-in's own decoders read WAV, MP3 and Ogg Vorbis with
 // Windows' parts (audio_file_win32.cpp). The frames go to an AnalysisStream
 // a block at a time, so an hour-long file needs no more memory than a short
 // one. Any thread.

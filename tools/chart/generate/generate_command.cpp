@@ -1,9 +1,4 @@
 // generate_command.cpp -- `stompara_chart generate`: audio files and folders in, MSD files out.
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -24,29 +19,12 @@ int Usage(const std::string& why) {
   return kUsageStatus;
 }
 
-// Silences stderr while it lives: the MP3 decoder under libsndfile prints
-// its own notes about broken frames, which the tool's one-line error says
-// better. Windows' decoders print nothing.
-class QuietDecoders {
-#ifndef _WIN32
- public:
-  QuietDecoders() {
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    int null = open("/dev/null", O_WRONLY);
-    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-    if (null >= 0) close(null);
-  }
-  ~QuietDecoders() {
-    if (saved_ < 0) return;
-    dup2(saved_, STDERR_FILENO);
-    close(saved_);
-  }
-
- private:
-  int saved_ = -1;
-#endif
-};
+// The song files a folder is walked for: what both builds' decoders read
+// (FFmpeg on Linux; on Windows the plug-in's own and Media Foundation).
+std::vector<fs::path> FindSongs(const std::vector<std::string>& inputs, int& failures) {
+  return CollectFiles(inputs, {".mp3", ".ogg", ".oga", ".opus", ".flac", ".wav", ".m4a", ".aac", ".wma", ".aif", ".aiff"},
+                      failures);
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -57,12 +35,7 @@ bool GenerateOne(const fs::path& audio, const ToolOptions& options, std::set<fs:
   fs::path target;
   if (!ClaimChartPath(options, audio, ChartNameFor(audio.filename().string()), written, target, error)) return false;
   GeneratedSong song;
-  bool made = false;
-  {
-    [[maybe_unused]] QuietDecoders quiet;
-    made = GenerateChart(audio.string(), options.placement, song, error);
-  }
-  if (!made) return false;
+  if (!GenerateChart(audio.string(), options.placement, song, error)) return false;
   if (!WriteFileInPlace(target, song.msd, error)) return false;
   written.insert(target);
   std::printf("  -> %s: %s\n", target.string().c_str(), SummaryOf(song).c_str());
@@ -76,9 +49,9 @@ int RunGenerate(int argc, char** argv) {
   std::string why;
   if (!ParseToolOptions(argc, argv, false, options, why)) return Usage(why);
   int failures = 0;
-  std::vector<fs::path> songs = CollectFiles(options.inputs, {".mp3", ".ogg", ".oga", ".flac", ".wav"}, failures);
+  std::vector<fs::path> songs = FindSongs(options.inputs, failures);
   if (songs.empty() && failures == 0) {
-    std::fprintf(stderr, "stompara_chart generate: no .mp3, .ogg, .flac or .wav file found\n");
+    std::fprintf(stderr, "stompara_chart generate: no song file found (.mp3, .ogg, .flac, .wav ...)\n");
     return 2;
   }
   auto start = std::chrono::steady_clock::now();

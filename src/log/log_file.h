@@ -1,4 +1,4 @@
-// log_file.h -- the event log's file, "StomparaLog.txt" in the settings folder.
+// log_file.h -- the event log's file ("StomparaLog.txt" in the settings folder).
 //
 // Defined by log_file_win32.cpp; native tests link a recording fake of
 // Platform_WriteLog (tests/fakes/platform_fake.cpp).
@@ -6,11 +6,10 @@
 
 #include <cstdint>
 
-// Creates (empties) the log file in the settings folder and keeps its
-// handle. Returns 1 on success, 0 when the file cannot be created or its
-// name does not fit. Init only, and only while WRITE_LOG is nonzero.
-struct Settings;
-int OpenLog(const Settings& settings);
+// Creates (empties) the log file at `path` and keeps its handle. Returns 1
+// on success, 0 when the file cannot be created. Init only, and only while
+// WRITE_LOG is nonzero.
+int OpenLog(const char* path);
 
 // Closes the log file if one is open, whatever WRITE_LOG says now. Quit, and
 // an Init that fails after opening it.

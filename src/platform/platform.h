@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "base/host_requests.h"
+#include "host/host_requests.h"
 
 // The platform the game runs on: in the plug-in the game window, its module
 // record and its drawing surfaces (plugin/platform_win32.cpp); in native
@@ -30,6 +30,11 @@ int32_t Platform_AskHost(Platform& platform, int32_t request);
 // Request 211 for playlist entry `entry`: the entry's zero-terminated file
 // name, owned by the host, or null. Null while there is no game window.
 const char* Platform_AskHostFileName(Platform& platform, int32_t entry);
+
+// Request 212 for playlist entry `entry`: its title as the host shows it
+// (for a stream, the song it plays now) into `title`, `size` bytes at most.
+// 1 when the host answered with a title that fits, 0 otherwise.
+int Platform_AskHostEntryTitle(Platform& platform, int32_t entry, char* title, uint32_t size);
 
 // The file title of `fileName` (its name without the folder, with or
 // without its extension as the system shows it) into `title`, `size` bytes

@@ -12,8 +12,8 @@
 
 #include <cstdint>
 
-struct Platform;  // base/platform.h
-struct Settings;  // base/settings.h
+struct Platform;  // platform/platform.h
+struct Settings;  // settings/settings.h
 
 enum class Making : int32_t {
   kIdle,    // nothing being made

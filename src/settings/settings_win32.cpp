@@ -1,13 +1,13 @@
 // settings_win32.cpp -- plugin.ini through the private-profile functions.
-#include "base/settings_win32.h"
+#include "settings/settings_win32.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstring>
 
-#include "base/event_log.h"
-#include "base/host_request_win32.h"
+#include "host/host_request_win32.h"
+#include "log/event_log.h"
 
 namespace {
 

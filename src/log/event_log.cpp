@@ -1,12 +1,12 @@
 // event_log.cpp -- formatting of event log lines into their 200-byte buffer.
-#include "base/event_log.h"
+#include "log/event_log.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <atomic>
 #include <cstring>
 
-#include "base/log_file.h"
+#include "log/log_file.h"
 
 namespace {
 

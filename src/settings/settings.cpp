@@ -1,9 +1,9 @@
 // settings.cpp -- the settings values and the name of a file beside the module.
-#include "base/settings.h"
+#include "settings/settings.h"
 
 #include <cstring>
 
-#include "base/event_log.h"
+#include "log/event_log.h"
 
 void ResetSettings(Settings& settings) {
   settings.writeLog = kDefaultWriteLog;

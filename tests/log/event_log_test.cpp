@@ -4,8 +4,8 @@
 #include <string>
 
 #include "fakes/platform_fake.h"
-#include "base/event_log.h"
-#include "base/settings.h"
+#include "log/event_log.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // platform_win32.h -- what the plug-in's platform calls reach: the game window and its host.
 //
 // One record of the plug-in's, kept beside its module record. The game
-// hands it, opaque, to every platform call (base/platform.h,
-// chart/chart_file.h, base/chart_worker.h); their Win32 versions find the
+// hands it, opaque, to every platform call (platform/platform.h,
+// chart/chart_file.h, platform/chart_worker.h); their Win32 versions find the
 // window, the host and the chart file here. Host's visualisation thread.
 #pragma once
 
 #include <windows.h>
 
-#include "base/vis_header_win32.h"
+#include "host/vis_header_win32.h"
 
 struct ChartJob;  // autochart/chart_worker_win32.cpp
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

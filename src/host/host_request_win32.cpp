@@ -1,5 +1,5 @@
 // host_request_win32.cpp -- requests to the host as WM_USER messages.
-#include "base/host_request_win32.h"
+#include "host/host_request_win32.h"
 
 LRESULT SendHostRequest(HWND hostWindow, HostRequest request, WPARAM wParam) {
   if (hostWindow == nullptr) return 0;

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "base/host_requests.h"
+#include "host/host_requests.h"
 
 // Sends `request` with `wParam` to the host's main window `hostWindow` and
 // returns the host's answer (0 when the window is null or gone). Any thread:

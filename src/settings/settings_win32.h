@@ -1,8 +1,8 @@
 // settings_win32.h -- reading and writing plugin.ini beside the module.
 #pragma once
 
-#include "base/settings.h"
-#include "base/vis_header_win32.h"
+#include "host/vis_header_win32.h"
+#include "settings/settings.h"
 
 // Full name of `fileName` in the folder of the module `instance` into `out`.
 // Returns 0, with `out` empty, when the module's name or the result does not

@@ -1,9 +1,7 @@
 // log_file_win32.cpp -- the event log file: create, write through, close.
-#include "base/log_file.h"
+#include "log/log_file.h"
 
 #include <windows.h>
-
-#include "base/settings_win32.h"
 
 namespace {
 
@@ -13,9 +11,7 @@ HANDLE logFile = INVALID_HANDLE_VALUE;
 
 }  // namespace
 
-int OpenLog(const Settings& settings) {
-  char path[kPathSize];
-  if (!LogFilePath(settings, path)) return 0;
+int OpenLog(const char* path) {
   logFile = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_WRITE_THROUGH, nullptr);

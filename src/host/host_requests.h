@@ -13,6 +13,7 @@ enum HostRequest : int32_t {
   kHostPosition = 105,          // playback position in ms, signed 32-bit
   kHostPlaylistIndex = 125,     // index of the current playlist entry
   kHostEntryFileName = 211,     // ANSI file name of a playlist entry (wParam = index)
+  kHostEntryTitle = 212,        // an entry's title as the host shows it; a stream's follows its song
   kHostEntryWideFileName = 214, // the same name in wide characters; 0 from older hosts
   kHostSettingsFolder = 335,    // the player's own settings folder (ANSI), or 0
 };
