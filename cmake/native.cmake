@@ -30,7 +30,10 @@ add_dependencies(stompara_tests stompara_chart)
 if(TARGET stompara_assets_lib)
   target_link_libraries(stompara_tests PRIVATE stompara_assets_lib)
 endif()
-add_test(NAME unit COMMAND stompara_tests)
+# The unit tests and the fuzzers only count work, so they run at a low
+# priority: beside them on two cores, the end-to-end suites must still
+# play their songs in real time.
+add_test(NAME unit COMMAND nice -n 15 $<TARGET_FILE:stompara_tests>)
 
 # End-to-end tests: the 64-bit twin in the host harness under wine64.
 file(GLOB e2e_tests CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/*_support.cpp)

@@ -13,7 +13,9 @@ limit=(-max_total_time="${2:-20}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # Leaks inside the audio libraries are theirs, not ours.
+# At a low priority: beside the test command's real-time suites, the
+# fuzzer only counts executions.
 LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-"$root/build/fuzz/$target" "${limit[@]}" -seed=1 -print_final_stats=1 -artifact_prefix="$root/build/fuzz/" \
+nice -n 15 "$root/build/fuzz/$target" "${limit[@]}" -seed=1 -print_final_stats=1 -artifact_prefix="$root/build/fuzz/" \
   "$scratch" "$root/tests/fuzz/corpus/$target" 2>&1 | tail -15
 exit "${PIPESTATUS[0]}"

@@ -28,6 +28,8 @@ constexpr int64_t kPointerSettleMs = 50; // and for what it tells the windows
 
 HANDLE configThread;
 DWORD configThreadId;
+// The window the harness last put the mouse over, null before a hover.
+HWND mouseOver;
 
 // The config thread; its parameter is the module whose Config it calls.
 DWORD WINAPI RunConfig(LPVOID parameter) {
@@ -148,6 +150,13 @@ void Escape(HWND dialog) {
   SettleIfClosed(dialog, thread);
 }
 
+// Tells the window under the harness's mouse that the mouse is over it, as
+// the system does on every move, so that it sets its cursor.
+void TellCursorOwner() {
+  if (mouseOver != nullptr && IsWindow(mouseOver))
+    SendWaiting(mouseOver, WM_SETCURSOR, WPARAM(mouseOver), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
 // The mouse moves onto the middle of control `id`, or just off its top-left
 // corner, as the system tells a window: the move, and over it WM_SETCURSOR.
 void MoveMouse(HWND dialog, int id, bool onto) {
@@ -169,8 +178,8 @@ void MoveMouse(HWND dialog, int id, bool onto) {
   PostMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
   // The window now under the mouse is told at once, not when the display
   // gets to it: on a busy machine that can be long after the next probe.
-  HWND under = onto ? control : WindowFromPoint(screen);
-  if (under != nullptr) SendWaiting(under, WM_SETCURSOR, WPARAM(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  mouseOver = onto ? control : WindowFromPoint(screen);
+  TellCursorOwner();
 }
 
 // The colour of a control's text as the screen shows it: the most frequent
@@ -199,8 +208,12 @@ int CheckedLevel(HWND dialog) {
   return -1;
 }
 
-// "hand" when the cursor is `plugin`'s hand cursor, else "other".
+// "hand" when the cursor is `plugin`'s hand cursor, else "other". The
+// cursor is the desktop's: a window of another program appearing under the
+// pointer sets its own, so the window under the harness's mouse is told
+// again just before the cursor is read.
 const char* CursorName(HMODULE plugin) {
+  TellCursorOwner();
   CURSORINFO cursor = {sizeof cursor};
   HCURSOR hand = LoadCursorA(plugin, MAKEINTRESOURCEA(kHandCursorId));
   return GetCursorInfo(&cursor) && hand != nullptr && cursor.hCursor == hand ? "hand" : "other";
@@ -263,6 +276,7 @@ void StartConfig(winampVisModule* module) {
     return;
   }
   if (configThread) CloseHandle(configThread);
+  mouseOver = nullptr;
   configThread = CreateThread(nullptr, 0, RunConfig, module, 0, &configThreadId);
 }
 
