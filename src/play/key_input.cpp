@@ -30,8 +30,12 @@ void OnGameKey(Game& game, uint32_t message, uintptr_t key, intptr_t keyData) {
   // the first key-down of a press counts, and not while the lane's press
   // animation still runs.
   bool fresh = message == kKeyDownMessage && (keyData & kWasDownBit) == 0;
+  if (fresh) PressLane(game, lane);
+}
+
+void PressLane(Game& game, int lane) {
   Field& field = game.field;
-  if (!fresh || field.pressed[lane] != 0) return;
+  if (field.pressed[lane] != 0) return;
   field.pressed[lane] = 1;
   HitOldest(field, lane);
   DrawField(game, false);

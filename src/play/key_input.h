@@ -16,3 +16,9 @@ constexpr uint32_t gameKeys[4] = {0x25, 0x28, 0x26, 0x27};
 // unchanged. Runs on the thread that owns the game window.
 struct Game;
 void OnGameKey(Game& game, uint32_t message, uintptr_t key, intptr_t keyData);
+
+// A fresh press on `lane` while the host plays, from a key or a pad: unless
+// the lane's press animation still runs, it hits the lane's oldest unjudged
+// arrow when it lies in the hit window, starts the press animation and runs
+// a field pass that judges at once.
+void PressLane(Game& game, int lane);
