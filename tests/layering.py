@@ -6,8 +6,8 @@
 # The folders of src/, bottom to top: the ground floors (the host's records
 # and the event log, then the settings, then the platform's ports, then the
 # chart), then the chart makers
-# (analysis and audio, then authoring, then autochart) and the game (gfx
-# and the live chart, flame, play, config, in that order) side by side, neither knowing the
+# (analysis and audio, then authoring, then autochart) and the game (gfx,
+# the live chart and the scores, flame, play, config, in that order) side by side, neither knowing the
 # other, then plugin, which joins both. The analysis and the decoders know
 # nothing of each other: what joins them is autochart's. A folder may include
 # its own headers and those of the folders below it; src/ and tools/ include
@@ -23,7 +23,7 @@ import sys
 # Each side's floors, bottom first; the folders of a floor know nothing of each other.
 GROUND = [["host", "log"], ["settings"], ["platform"], ["chart"]]
 MAKERS = [["analysis", "audio"], ["authoring"], ["autochart"]]
-GAME = [["gfx", "live"], ["flame"], ["play"], ["config"]]
+GAME = [["gfx", "live", "scores"], ["flame"], ["play"], ["config"]]
 
 
 def FoldersBelow():

@@ -1,6 +1,8 @@
 // step_clock.cpp -- the per-frame step lookup, its drift sample and the missing-chart box.
 #include "chart/step_clock.h"
 
+#include <algorithm>
+
 #include "chart/msd_format.h"
 #include "log/event_log.h"
 #include "platform/platform.h"
@@ -53,8 +55,9 @@ int PollStepClock(Platform& platform, const StepChart& chart, int32_t level, Ste
     return 0;
   }
   if (!isPlayableStepLength(chart.msPerStep)) return ReportFinished();
-  int32_t t = correctedPosition(pos, clock.sampledPosition.load(std::memory_order_relaxed));
-  int32_t index = stepIndexAt(t, chart.msPerStep);
+  int64_t t = int64_t(correctedPosition(pos, clock.sampledPosition.load(std::memory_order_relaxed))) - clock.offsetMs;
+  if (t < 0 && clock.offsetMs > 0 && t + clock.offsetMs >= 0) return 1;  // the first step is not due yet
+  int32_t index = stepIndexAt(int32_t(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX)), chart.msPerStep);
   if (isChartFinished(index, chart.stepCount)) return ReportFinished();
   int64_t at = stepOffset(data, index, chart.textLength);
   if (at == kNoOffset) return ReportFinished();

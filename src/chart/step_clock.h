@@ -31,6 +31,10 @@ struct StepClock {
   uint32_t locatedLoads = 0;
   int32_t locatedLevel = 0;
   int64_t stepData = -1;
+  // The player's OFFSET_MS: the steps fall due this many ms later in the
+  // song (earlier when negative), and so reach the target row that much
+  // later. Set by the game before each poll.
+  int32_t offsetMs = 0;
 };
 
 // What a poll saw besides its result, for the frame pass to act on.
@@ -43,7 +47,8 @@ struct StepClockReport {
 // Once per frame, while `chart`'s text is present: asks the host for the
 // playback position (request 105); below 1 ms it resets the sampled position
 // to 0 and reports a low position. Finds the chart `level` (LEVEL) plays and
-// the step due at the drift-corrected position. Results:
+// the step due at the drift-corrected position less clock.offsetMs (none
+// while that lies before the song's start). Results:
 //   0  a new step is due: its character is written to `stepCharacter` and
 //      `report` says newStep. Also the result when the text has fewer
 //      charts than level + 1, or a header without three ":", with

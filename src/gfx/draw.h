@@ -30,3 +30,7 @@ void Draw_LitTarget(Canvas& canvas, int32_t sourceX, int32_t x, int32_t y, int32
 // `length` characters of `text` in the banner font and colour, centred on x
 // with their top at y. The back buffer's text colour is put back afterwards.
 void Draw_BannerText(Canvas& canvas, int32_t x, int32_t y, const char* text, int32_t length);
+
+// The same in the small font of the marks under the banner (how early or
+// late a hit was, the result, the best score).
+void Draw_SmallText(Canvas& canvas, int32_t x, int32_t y, const char* text, int32_t length);

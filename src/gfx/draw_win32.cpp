@@ -30,3 +30,10 @@ void Draw_BannerText(Canvas& canvas, int32_t x, int32_t y, const char* text, int
   TextOutA(target, x, y, text, length);
   SetTextColor(target, previous);
 }
+
+void Draw_SmallText(Canvas& canvas, int32_t x, int32_t y, const char* text, int32_t length) {
+  HDC target = canvas.backBuffer.memoryDC;
+  HGDIOBJ banner = canvas.smallFont ? SelectObject(target, canvas.smallFont) : nullptr;
+  Draw_BannerText(canvas, x, y, text, length);
+  if (banner) SelectObject(target, banner);
+}

@@ -58,6 +58,8 @@ void MakeBannerFont(Canvas& canvas) {
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   lstrcpynA(font.lfFaceName, "impact", LF_FACESIZE);
   canvas.bannerFont = CreateFontIndirectA(&font);
+  font.lfHeight = 16;
+  canvas.smallFont = CreateFontIndirectA(&font);
   canvas.displacedFont = SelectObject(canvas.backBuffer.memoryDC, canvas.bannerFont);
   SetBkMode(canvas.backBuffer.memoryDC, TRANSPARENT);
   WriteLogLine("Font Selected.");
@@ -67,7 +69,9 @@ void FreeBannerFont(Canvas& canvas) {
   if (canvas.backBuffer.memoryDC && canvas.displacedFont)
     SelectObject(canvas.backBuffer.memoryDC, canvas.displacedFont);
   if (canvas.bannerFont) DeleteObject(canvas.bannerFont);
+  if (canvas.smallFont) DeleteObject(canvas.smallFont);
   canvas.bannerFont = nullptr;
+  canvas.smallFont = nullptr;
   canvas.displacedFont = nullptr;
 }
 

@@ -36,6 +36,9 @@ struct Canvas {
   // The banner font, and the font it displaced in the back buffer.
   HFONT bannerFont = nullptr;
   HGDIOBJ displacedFont = nullptr;
+  // The small font of the marks under the banner; null when it could not
+  // be made (they are then drawn in the banner font).
+  HFONT smallFont = nullptr;
 };
 
 // Makes a memory DC compatible with the screen, loads bitmap `resourceId`

@@ -370,11 +370,12 @@ struct LiveChart::State {
     int sub = kSubdivisions[level];
     double step = periodMs / sub;
     double arrival = frame.positionMs + kRisePixels / Speed();
+    double beatDue = arrival - frame.offsetMs;  // the music's time of the arrow's arrival
     double half = std::max(frame.intervalMs, 1) / 2.0;
-    double from = std::max(lastGridMs + step / 2, arrival - half);
+    double from = std::max(lastGridMs + step / 2, beatDue - half);
     int64_t index = int64_t(std::ceil((from - anchorMs) / step));
     double gridMs = anchorMs + double(index) * step;
-    if (gridMs > arrival + half) return;
+    if (gridMs > beatDue + half) return;
     lastGridMs = gridMs;
     int64_t within = ((index % sub) + sub) % sub;
     int64_t beat = anchorBeat + (index - within) / sub;

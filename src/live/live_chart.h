@@ -48,13 +48,16 @@ struct LiveSound {
 };
 
 // One frame's input: the host's position, the frame's measured interval,
-// the sound, the level played and which lanes are full.
+// the sound, the level played, which lanes are full and the player's offset.
 struct LiveFrame {
   int32_t positionMs = 0;
   int32_t intervalMs = 0;
   const LiveSound* sound = nullptr;
   int32_t level = 0;
   bool laneFull[kLaneCount] = {};
+  // The player's OFFSET_MS: arrows reach the target row this many ms after
+  // the beat they are for (before it when negative).
+  int32_t offsetMs = 0;
 };
 
 // What the frame decided.

@@ -12,6 +12,7 @@
 #include "play/banner.h"
 #include "play/game.h"
 #include "play/lanes.h"
+#include "play/play_result.h"
 #include "play/song_chart.h"
 
 namespace {
@@ -62,15 +63,18 @@ bool FollowSong(Game& game) {
   std::memcpy(song.lastSeenWideTitle, wideTitle, sizeof song.lastSeenWideTitle);
   game.field.combo = 0;  // a new song's judgements start afresh, whether its chart loads or not
   song.fullLaneTold = false;
+  StartSongResult(game);
   ChartForNewSong(game, entry, name, song.lastSeenTitle, wide ? song.lastSeenWideTitle : nullptr);
   return true;
 }
 
-void TakeDueStep(Game& game) {
+// Spawns the step due, if any; true when the chart is finished.
+bool TakeDueStep(Game& game) {
   char step = '0';
   StepClockReport report;
   int result = game.steps->StepDue(game, step, report);
   ActOnStepClock(game, report);
+  FollowPlay(game, report);
   if (report.newStep) {
     if (TakeStepCharacter(game.field, step) > 0 && !game.song.fullLaneTold) {
       game.song.fullLaneTold = true;
@@ -80,6 +84,7 @@ void TakeDueStep(Game& game) {
     game.flame.FlameMood.store(kMoodChartEnded, std::memory_order_relaxed);
     WriteLogLine("MSD data read ended.");
   }
+  return result == -1;
 }
 
 // The lane's target: the normal or lit cell, or one step of the press
@@ -114,6 +119,7 @@ int32_t Risen(int32_t travel, int32_t rise) {
 bool ChartFileSteps::Ready(const Game& game) const { return game.chart.chartText != nullptr; }
 
 int ChartFileSteps::StepDue(Game& game, char& step, StepClockReport& report) {
+  game.clock.offsetMs = game.settings->offsetMs;
   return PollStepClock(*game.platform, game.chart, game.settings->level, game.clock, step, report);
 }
 
@@ -159,20 +165,24 @@ int PlayFrame(Game& game) {
   // and no step is taken.
   int32_t percent = 0;
   bool making = false;
+  bool finished = false;
   if (FollowSong(game) && !(making = MakingChart(game, percent))) {
     if (!game.steps->Ready(game)) {
       WriteLogLine("Data buffer in MSD not allocated yet!");
       return 1;
     }
-    TakeDueStep(game);
+    finished = TakeDueStep(game);
   }
   DrawField(game, true);
+  CheckChartEnd(game, finished);
   if (game.frame.beatPulse == 2) game.frame.beatPulse = 0;
   game.frame.colourPhase = (game.frame.colourPhase + 1) % kColourPhases;
   DrawBanner(game);
+  bool listening = !making && ListeningLive(game);
+  DrawPlayMarks(game, making || listening);
   if (making) {
     DrawMakingLine(*game.canvas, percent);
-  } else if (ListeningLive(game)) {
+  } else if (listening) {
     DrawListeningLine(*game.canvas);
   }
   return 0;

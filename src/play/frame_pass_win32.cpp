@@ -17,6 +17,18 @@ void MeasureFrameInterval(FrameCounters& frame, FrameClock& clock) {
   clock.lastCounterReading = now.QuadPart;
 }
 
+}  // namespace
+
+int32_t MsSinceFrame(const FrameClock& clock) {
+  if (clock.counterFrequency == 0 || clock.lastCounterReading == 0) return 0;
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  LONGLONG ms = (now.QuadPart - clock.lastCounterReading) * 1000 / clock.counterFrequency;
+  return ms < 0 ? 0 : ms > 1000 ? 1000 : int32_t(ms);
+}
+
+namespace {
+
 void PaintBackground(Canvas& canvas) {
   BOOL copied = BitBlt(canvas.backBuffer.memoryDC, 0, 0, kFieldWidth, kFieldHeight,
                        canvas.backgroundPicture.memoryDC, 0, 0, SRCCOPY);

@@ -22,6 +22,10 @@ struct FrameClock {
   int32_t framePassRunning = 0;
 };
 
+// Whole ms since the latest frame began (and moved the arrows); 0 before
+// the first, or without a counter.
+int32_t MsSinceFrame(const FrameClock& clock);
+
 // Init: reads the performance counter's frequency, by which frames are timed.
 // Visualisation thread.
 void StartFrameClock(FrameClock& clock);

@@ -21,6 +21,7 @@
 #include "play/lanes.h"
 #include "play/live_steps.h"
 #include "play/step_source.h"
+#include "scores/scores.h"
 #include "settings/settings.h"
 
 // The frame pass's per-frame counters.
@@ -70,6 +71,12 @@ struct Game {
   FlameShared flame;
   FlameState fire;
   FlameBuffers flameBuffers;
+  // Scores.ini as read when the song started (the text kept for its room)
+  // and the best results in it.
+  struct {
+    std::string text;
+    ScoreBook book;
+  } scores;
 };
 
 // Points `game` at what it is played through and with; Init does it for the

@@ -15,6 +15,7 @@ void JudgeAt(Field& field, Lane& lane, int32_t j, bool missed, std::atomic<int32
   if (missed) {
     field.combo = -1;
     flameMood.store(kMoodSurge, std::memory_order_relaxed);
+    RecordMiss(field.record);
   }
   --lane.unjudgedCount;
   lane.judgeIndex = NextSlot(j);

@@ -10,6 +10,7 @@
 
 #include "chart/game_timing.h"
 #include "chart/msd_format.h"
+#include "play/play_record.h"
 
 // One lane's ring. Live slots run from retireIndex up to, not including,
 // writeIndex; the unjudged ones from judgeIndex up to writeIndex. A free
@@ -35,6 +36,9 @@ struct Field {
   // in a row. Reset to 0 by the frame pass when a new song's chart loads and
   // while the position is below 1 ms.
   int32_t combo = 0;
+  // This play of the chart: hits, misses and timings. Started afresh with
+  // every song, and when a song starts again.
+  PlayRecord record;
 };
 
 // Arrows in flight in `lane` (live slots, judged or not): at most 19.
@@ -49,7 +53,8 @@ bool SpawnArrow(Field& field, int n);
 // returns how many were refused for a full lane.
 int TakeStepCharacter(Field& field, char ch);
 // Judges lane `n`'s oldest unjudged arrow when it was hit or has passed the
-// miss bound (a miss sets combo to -1 and `flameMood` to 2). At most one.
+// miss bound (a miss sets combo to -1 and `flameMood` to 2, and counts in
+// the record). At most one.
 void JudgeOldest(Field& field, int n, std::atomic<int32_t>& flameMood);
 // Frees lane `n`'s oldest live slot once it has passed the retire bound.
 void RetireOldest(Field& field, int n);

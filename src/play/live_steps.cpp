@@ -24,6 +24,7 @@ int LiveSteps::StepDue(Game& game, char& step, StepClockReport& report) {
   frame.intervalMs = game.frame.frameInterval;
   frame.sound = &game.sound;
   frame.level = game.settings->level;
+  frame.offsetMs = game.settings->offsetMs;
   for (int n = 0; n < kLaneCount; ++n) frame.laneFull[n] = ArrowsInFlight(game.field.lanes[n]) >= kMaxArrowsInLane;
   LiveDecision decision = chart_.Hear(frame);
   if (decision.listening) WriteLogLine("Live chart for <%s>: listening.", title_);

@@ -70,7 +70,8 @@ void TakeNewPosition(HWND window, const WINDOWPOS* position) {
 
 void TakeKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Plugin* plugin = PluginOfWindow(window);
-  if (plugin != nullptr) OnGameKey(plugin->game, message, uintptr_t(wParam), intptr_t(lParam));
+  if (plugin != nullptr)
+    OnGameKey(plugin->game, message, uintptr_t(wParam), intptr_t(lParam), MsSinceFrame(plugin->frameClock));
 }
 
 LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -97,6 +97,7 @@ int __cdecl Init(winampVisModule* module) {
     return 1;
   }
   WriteLogLine("Event log started.");
+  TellRefusedSettings(p.settings);
   if (!CreateGameWindow(p, module)) {
     // The host calls no Quit after a failed Init: let go of the log here,
     // or the file stays open for as long as the host runs.

@@ -1,4 +1,4 @@
-// settings.h -- the seven settings kept in plugin.ini beside the module.
+// settings.h -- the settings kept in plugin.ini beside the module.
 //
 // One value the plug-in keeps for the module's life, its fields named after
 // their keys. Read from the file at Init and in Config (settings_win32.cpp)
@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstdint>
+
+#include "settings/key_names.h"
 
 constexpr int kPathSize = 260;  // the platform's path buffer, terminator included
 
@@ -17,6 +19,9 @@ constexpr int32_t kDefaultScreenY = 100;
 constexpr int32_t kDefaultLevel = 0;
 constexpr int32_t kDefaultShowFlame = 0;
 constexpr int32_t kDefaultAutoChart = 1;
+constexpr int32_t kDefaultOffsetMs = 0;
+constexpr int32_t kOffsetLimitMs = 500;  // OFFSET_MS runs from -500 to 500
+constexpr int kSettingTextSize = 64;     // room for a setting kept as text
 
 // The plug-in's settings: one value that lives as long as the module, read
 // at Init and in Config and written back at Quit and after the dialog's OK.
@@ -46,6 +51,23 @@ struct Settings {
   // nonzero; with 0 it opens the configuration, as it always did. Written
   // by reading the file only; read by the frame pass.
   int32_t autoChart = 1;
+  // OFFSET_MS: every arrow reaches the target row, and is judged there, this
+  // many ms later in the song (negative: earlier), for a player whose sound
+  // comes late. -500..500. Written by reading the file only; read by the
+  // step sources.
+  int32_t offsetMs = 0;
+  // KEYS: the text as the file has it, written back unchanged so nothing
+  // the player typed is lost, and the four keys it names, in lane order (the
+  // default keys when it names no four different ones). Written by reading
+  // the file only; read by the key handler.
+  char keysText[kSettingTextSize] = "LEFT,DOWN,UP,RIGHT";
+  uint32_t keys[4] = {kDefaultKeys[0], kDefaultKeys[1], kDefaultKeys[2], kDefaultKeys[3]};
+
+  // What reading the file found wrong, for Init to tell the log: OFFSET_MS
+  // as the file had it, when it was not a number or out of range, and KEYS
+  // when it named no four different keys.
+  char refusedOffset[kSettingTextSize] = {};
+  bool keysRefused = false;
 
   // Where plugin.ini and the log live, with its final backslash; empty until
   // chosen, and when no folder name fits (settings_win32.cpp).
@@ -71,5 +93,18 @@ void ResetSettings(Settings& settings);
 // (or to nothing when it has none) and `fileName` appended. Returns 1 and
 // fills `out`; returns 0 and leaves `out` empty when the result would not
 // fit in kPathSize bytes, so no file is ever looked up in the wrong place.
+// Reads OFFSET_MS from the file's `text` into `offsetMs`: a whole number,
+// blanks around it allowed, held to -500..500; anything else is 0. Returns
+// false when the text was not taken as it stands (held, or not a number).
+bool ReadOffsetMs(const char* text, int32_t& offsetMs);
+
+// Reads the file's texts of OFFSET_MS and KEYS into `settings`, noting what
+// it refused.
+void TakeOffsetAndKeys(Settings& settings, const char* offsetText, const char* keysText);
+
+// One log line for each setting the file had wrong, saying what the game
+// plays with instead. Init calls it once the log is open.
+void TellRefusedSettings(const Settings& settings);
+
 int BuildBesideModulePath(const char* modulePath, const char* fileName,
                           char (&out)[kPathSize]);

@@ -123,6 +123,11 @@ void ReadSettings(Settings& settings, const winampVisModule* module) {
   UINT showFlame = GetPrivateProfileIntA(section, "SHOW_FLAME", kDefaultShowFlame, path);
   settings.showFlame.store(showFlame != 0 ? 1 : 0, std::memory_order_relaxed);
   settings.autoChart = int32_t(GetPrivateProfileIntA(section, "AUTO_CHART", kDefaultAutoChart, path));
+  char offsetText[kSettingTextSize];
+  char keysText[kSettingTextSize];
+  GetPrivateProfileStringA(section, "OFFSET_MS", "0", offsetText, kSettingTextSize, path);
+  GetPrivateProfileStringA(section, "KEYS", kDefaultKeyList, keysText, kSettingTextSize, path);
+  TakeOffsetAndKeys(settings, offsetText, keysText);
   SetLogLinesOn(settings.writeLog != 0);
 }
 
@@ -137,4 +142,6 @@ void WriteSettings(const Settings& settings, const winampVisModule* module) {
   WriteIntSetting(section, "LEVEL", settings.level, path);
   WriteIntSetting(section, "SHOW_FLAME", settings.showFlame.load(std::memory_order_relaxed), path);
   WriteIntSetting(section, "AUTO_CHART", settings.autoChart, path);
+  WriteIntSetting(section, "OFFSET_MS", settings.offsetMs, path);
+  WritePrivateProfileStringA(section, "KEYS", settings.keysText, path);
 }

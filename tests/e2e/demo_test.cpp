@@ -68,9 +68,6 @@ int ArrowsOfStepsNoFrameSaw(const HostRun& run, const Timeline& timeline) {
   return skipped;
 }
 
-// Pixels below the target row where two captures differ.
-int DifferingBelowTargets(const Picture& a, const Picture& b) { return Differing(a, b, 0, 49, 288, 310); }
-
 struct DemoRun {
   std::string folder;
   HostRun run;
@@ -127,14 +124,14 @@ TEST(Demo, AutoplayHitsEveryArrowOfEverySongAtEachLevel) {
     EXPECT_EQ(ended[0]["arrows"], std::to_string(arrows)) << name;
     EXPECT_EQ(int(EventsNamed(demo.run, "autoplay-press").size()), arrows) << name;
     // "GREAT!!" and "N COMBO" for N the arrows of the chart, drawn as the game draws them.
-    EXPECT_EQ(DifferingBelowTargets(ReadBmp(demo.folder + "/end.bmp"), ReferenceBanner(demo.folder, arrows)), 0)
+    EXPECT_EQ(DifferingFromBanner(ReadBmp(demo.folder + "/end.bmp"), ReferenceBanner(demo.folder, arrows)), 0)
         << name;
   }
   // With nobody playing, every arrow is missed: the last banner is "MISS!".
   DemoRun missed = idle.get();
   ASSERT_EQ(missed.run.exitCode, 0) << missed.run.stderrText;
   EXPECT_TRUE(EventsNamed(missed.run, "autoplay-press").empty());
-  EXPECT_EQ(DifferingBelowTargets(ReadBmp(missed.folder + "/end.bmp"), ReferenceBanner(missed.folder, -1)), 0);
+  EXPECT_EQ(DifferingFromBanner(ReadBmp(missed.folder + "/end.bmp"), ReferenceBanner(missed.folder, -1)), 0);
 }
 
 }  // namespace

@@ -230,6 +230,13 @@ int Differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1
   return count;
 }
 
+int DifferingFromBanner(const Picture& shot, const Picture& banner) {
+  constexpr int kMarksTop = 158, kMarksBottom = 196;
+  int above = Differing(shot, banner, 0, 49, 288, kMarksTop);
+  int below = Differing(shot, banner, 0, kMarksBottom, 288, 310);
+  return above < 0 || below < 0 ? -1 : above + below;
+}
+
 Picture ReferenceBanner(const std::string& folder, int combo) {
   std::string out = folder + "/reference" + std::to_string(combo) + ".bmp";
   std::string command = Tested().runner + " " + Tested().build + "/stompara_banner_reference.exe '" +

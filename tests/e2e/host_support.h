@@ -73,6 +73,11 @@ int Differing(const Picture& a, const Picture& b, int x0, int y0, int x1, int y1
 // `folder`; the picture is saved in `folder`.
 Picture ReferenceBanner(const std::string& folder, int combo);
 
+// Pixels below the target row where a capture and its reference banner
+// differ, leaving out the band under the banner where the game draws how
+// early or late the latest hit was, the result and the best score.
+int DifferingFromBanner(const Picture& shot, const Picture& banner);
+
 // The value of `key` in `section` of an INI text; "<missing>" when absent.
 std::string IniValue(const std::string& ini, const std::string& section, const std::string& key);
 

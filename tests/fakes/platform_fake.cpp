@@ -11,6 +11,7 @@
 #include "gfx/draw.h"
 #include "log/event_log.h"
 #include "log/log_file.h"
+#include "scores/scores_file.h"
 #include "platform/platform.h"
 
 FakePlatform fake;
@@ -121,6 +122,22 @@ void Draw_LitTarget(Canvas&, int32_t sourceX, int32_t x, int32_t y, int32_t size
 
 void Draw_BannerText(Canvas&, int32_t x, int32_t y, const char* text, int32_t length) {
   fake.draws.push_back({'T', 0, 0, 0, x, y, 0, std::string(text, size_t(length))});
+}
+
+void Draw_SmallText(Canvas&, int32_t x, int32_t y, const char* text, int32_t length) {
+  fake.draws.push_back({'S', 0, 0, 0, x, y, 0, std::string(text, size_t(length))});
+}
+
+bool Platform_ReadScores(Platform&, const Settings&, std::string& text) {
+  text = fake.scoresFile;
+  return fake.scoresFileThere;
+}
+
+bool Platform_ReplaceScores(Platform&, const Settings&, const std::string& text) {
+  if (!fake.scoresWritable) return false;
+  fake.scoresFile = text;
+  fake.scoresFileThere = true;
+  return true;
 }
 
 void Platform_WriteLog(const char* bytes, uint32_t count) {

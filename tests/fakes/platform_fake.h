@@ -68,6 +68,11 @@ struct FakePlatform {
   // Message boxes shown, by text.
   std::vector<std::string> errorBoxes;
 
+  // Scores.ini: its text, whether it is there, whether it can be replaced.
+  std::string scoresFile;
+  bool scoresFileThere = false;
+  bool scoresWritable = true;
+
   // Chart files by path; a path not here fails to open.
   std::map<std::string, std::string> files;
   bool readFails = false;          // the read call fails

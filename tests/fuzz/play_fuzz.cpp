@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PlayFrame(testGame);
     CheckLanes();
     for (int n = 0; n < kLaneCount; ++n) {
-      if (keys & (1u << n)) OnGameKey(testGame, kKeyDownMessage, gameKeys[n], (keys & 0x20) ? 0x40000000 : 0);
+      if (keys & (1u << n)) OnGameKey(testGame, kKeyDownMessage, kDefaultKeys[n], (keys & 0x20) ? 0x40000000 : 0);
     }
     CheckLanes();
   }

@@ -53,7 +53,7 @@ TEST(Allocation, AThousandFramesOfPlayAllocateNothing) {
   for (int frame = 0; frame < 1000; ++frame) {
     fake.position = 25 * frame + 50;
     PlayFrame(testGame);
-    if (frame % 3 == 0) OnGameKey(testGame, kKeyDownMessage, gameKeys[frame % 4], 0);
+    if (frame % 3 == 0) OnGameKey(testGame, kKeyDownMessage, kDefaultKeys[frame % 4], 0);
   }
   EXPECT_EQ(allocations.load() - before, 0);
   EXPECT_NE(testGame.field.combo, 0);  // the frames did play: arrows spawned and were judged

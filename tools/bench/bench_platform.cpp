@@ -10,6 +10,7 @@
 #include "log/log_file.h"
 #include "platform/chart_worker.h"
 #include "platform/platform.h"
+#include "scores/scores_file.h"
 
 int32_t Platform_AskHost(Platform& platform, int32_t request) {
   switch (request) {
@@ -31,6 +32,12 @@ void Platform_WriteLog(const char*, uint32_t) {}
 void Draw_MaskedCell(Canvas&, Sheet, int32_t, int32_t, int32_t, int32_t) {}
 void Draw_LitTarget(Canvas&, int32_t, int32_t, int32_t, int32_t) {}
 void Draw_BannerText(Canvas&, int32_t, int32_t, const char*, int32_t) {}
+void Draw_SmallText(Canvas&, int32_t, int32_t, const char*, int32_t) {}
+bool Platform_ReadScores(Platform&, const Settings&, std::string& text) {
+  text.clear();
+  return false;
+}
+bool Platform_ReplaceScores(Platform&, const Settings&, const std::string&) { return true; }
 
 int Platform_OpenChartFile(Platform& platform, const char* path) {
   auto found = platform.files.find(path);

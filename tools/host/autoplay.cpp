@@ -101,7 +101,10 @@ void AutoPlayer::Spawn(char step) {
 }
 
 void AutoPlayer::SpawnDueStep(int32_t position) {
-  int32_t index = stepIndexAt(correctedPosition(position, 0), msPerStep_);
+  // Late presses follow arrows that come that much later.
+  int64_t t = int64_t(correctedPosition(position, 0)) - lateMs_;
+  if (position >= 1 && t < 0) return;
+  int32_t index = stepIndexAt(int32_t(std::min<int64_t>(t, INT32_MAX)), msPerStep_);
   if (position >= 1 && !isChartFinished(index, stepCount_)) {
     int64_t at = stepOffset(dataOffset_, index, uint32_t(text_.size()));
     if (at != kNoOffset && at != lastStep_) {
@@ -125,9 +128,12 @@ uint8_t AutoPlayer::Frame(int32_t position, int32_t intervalMs) {
     for (Arrow& arrow : lane) arrow.travel += rise;
     while (!lane.empty() && (lane.front().pressed || lane.front().travel > kMissBound)) lane.pop_front();
     if (coolingFrames_[n] > 0) --coolingFrames_[n];
-    // Press on the first frame at or just short of the target row.
-    if (!lane.empty() && coolingFrames_[n] == 0 && lane.front().travel > kOnTargetTravel - rise &&
-        lane.front().travel <= kHitWindowHigh) {
+    // Press on the frame that drew the arrow nearest the target row (the
+    // game drew it a rise short of its travel now), or on the last frame
+    // that still hits it.
+    const int32_t travel = lane.empty() ? 0 : lane.front().travel;
+    bool nearest = 2 * (travel - rise) > 2 * kOnTargetTravel - rise || travel + rise > kHitWindowHigh;
+    if (!lane.empty() && coolingFrames_[n] == 0 && nearest && travel >= kHitWindowLow && travel <= kHitWindowHigh) {
       lane.front().pressed = true;
       coolingFrames_[n] = kPressFrames;
       press |= uint8_t(1u << n);

@@ -48,6 +48,9 @@ class AutoPlayer {
   bool Load(const std::string& fileBytes, int32_t level, std::string& error);
   // Follows no chart: the arrows come from Spawn only.
   void LoadLive();
+  // Presses `lateMs` after each arrow reaches the target row (before it
+  // when negative), as a player whose sound comes that late.
+  void SetLateMs(int32_t lateMs) { lateMs_ = lateMs; }
   // Spawns the arrows of step character `step` (none for a character that
   // names no lane) in the frame about to be passed to Frame, as the game
   // spawns a live step.
@@ -75,6 +78,7 @@ class AutoPlayer {
   int64_t dataOffset_ = -1;
   int64_t lastStep_ = -1;
   int32_t spawned_ = 0;
+  int32_t lateMs_ = 0;
   std::deque<Arrow> lanes_[4];
   int32_t coolingFrames_[4] = {};  // frames until the lane takes a press again
 };

@@ -29,14 +29,12 @@ int64_t recordStartMs;
 int32_t recordedFrames;
 char lastRecordedFrame[MAX_PATH];
 
-constexpr UINT kLaneKeys[4] = {VK_LEFT, VK_DOWN, VK_UP, VK_RIGHT};
-
 void PressLanes(const Host& host, uint8_t lanes) {
   if (lanes == 0) return;  // most frames: no window search
   HWND game = FindGameWindow(host);
   for (int n = 0; n < 4; ++n) {
     if (!(lanes & (1u << n)) || game == nullptr) continue;
-    int32_t key = int32_t(kLaneKeys[n]);
+    int32_t key = host.scenario.autoplayKeys[n];
     PostMessageA(game, WM_KEYDOWN, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyDown)));
     PostMessageA(game, WM_KEYUP, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyUp)));
     WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
@@ -68,6 +66,7 @@ void StartAutoplay(const Scenario& scenario) {
   std::string bytes, error;
   if (!ReadWholeFile(scenario.autoplayChart, bytes)) error = "cannot read " + scenario.autoplayChart;
   autoplaying = error.empty() && player.Load(bytes, scenario.autoplayLevel, error);
+  player.SetLateMs(scenario.autoplayLateMs);
   WriteJournal(NowMs(), "autoplay", {Field("chart", scenario.autoplayChart.c_str()),
                                      Field("level", int64_t(scenario.autoplayLevel)),
                                      Field("error", error.empty() ? nullptr : error.c_str())});

@@ -117,6 +117,7 @@ constexpr HeaderSetting kHeaderSettings[] = {
     {"host-thread", &Scenario::hostThread, kHostThreadVis, kHostThreadMain, {"vis", "main"}},
     {"wide-names", &Scenario::wideNames, 0, 1, {"off", "on"}},
     {"request-journal", &Scenario::requestJournal, 0, 1, {"off", "on"}},
+    {"autoplay-late", &Scenario::autoplayLateMs, -500, 500, {}},
 };
 
 const HeaderSetting* HeaderSettingNamed(const std::string& name) {
@@ -163,6 +164,18 @@ bool ParseStreamLine(const std::string& line, int lineNumber, Scenario& scenario
     if (scenario.playlist.empty()) return error = where + " 'sound' comes before any playlist entry", false;
     scenario.sounds.resize(scenario.playlist.size());
     scenario.sounds.back() = line.substr(6);
+    return true;
+  }
+  if (line.compare(0, 14, "autoplay-keys ") == 0) {
+    std::istringstream names(line.substr(14));
+    std::string name;
+    int count = 0;
+    while (std::getline(names, name, ',')) {
+      int32_t code = KeyCodeByName(name);
+      if (code < 0 || count == 4) return error = where + " 'autoplay-keys' takes four key names", false;
+      scenario.autoplayKeys[count++] = code;
+    }
+    if (count != 4) return error = where + " 'autoplay-keys' takes four key names", false;
     return true;
   }
   if (line.compare(0, 14, "autoplay-live ") == 0) {
@@ -297,6 +310,8 @@ int32_t KeyCodeByName(const std::string& name) {
   if (found != named.end()) return found->second;
   if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
     return name[0];
+  if (name.size() == 7 && name.compare(0, 6, "NUMPAD") == 0 && name[6] >= '0' && name[6] <= '9')
+    return 0x60 + (name[6] - '0');  // VK_NUMPAD0 and on
   int32_t code = 0;
   if (ParseNumber(name, code) && code > 0 && code < 256) return code;
   return -1;

@@ -91,6 +91,13 @@ struct Scenario {
   // arrows the plug-in's event log LOGFILE says it spawned live; "" for none.
   // Never together with `autoplay`.
   std::string autoplayLive;
+  // `autoplay-late MS`: the autoplayer presses MS ms after each arrow
+  // reaches the target row (before it when negative), as a player whose
+  // sound comes late; -500..500.
+  int32_t autoplayLateMs = 0;
+  // `autoplay-keys K1,K2,K3,K4`: the keys it presses for the four lanes,
+  // as key names of `key` actions; the cursor keys unless given.
+  int32_t autoplayKeys[4] = {0x25, 0x28, 0x26, 0x27};
   // `record FOLDER`: the game window saved every kRecordFrameMs while the
   // session runs, as FOLDER\frame00000.bmp, ...; "" for none.
   std::string recordFolder;

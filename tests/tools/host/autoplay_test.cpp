@@ -47,7 +47,7 @@ TEST(AutoPlayer, HitsEveryArrowOfEveryDemoChart) {
         missed = missed || testGame.field.combo < 0;
         uint8_t press = player.Frame(position, interval);
         for (int n = 0; n < 4; ++n) {
-          if (press & (1u << n)) OnGameKey(testGame, kKeyDownMessage, gameKeys[n], 0);
+          if (press & (1u << n)) OnGameKey(testGame, kKeyDownMessage, kDefaultKeys[n], 0);
         }
       }
       EXPECT_FALSE(missed) << song << " level " << level;
