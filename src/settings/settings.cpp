@@ -13,6 +13,7 @@ void ResetSettings(Settings& settings) {
   settings.level = kDefaultLevel;
   settings.showFlame.store(kDefaultShowFlame, std::memory_order_relaxed);
   settings.autoChart = kDefaultAutoChart;
+  std::memcpy(settings.padButtons, kDefaultPadButtons, sizeof kDefaultPadButtons);
   SetLogLinesOn(settings.writeLog != 0);
 }
 

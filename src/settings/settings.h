@@ -1,4 +1,4 @@
-// settings.h -- the seven settings kept in plugin.ini beside the module.
+// settings.h -- the settings kept in plugin.ini beside the module.
 //
 // One value the plug-in keeps for the module's life, its fields named after
 // their keys. Read from the file at Init and in Config (settings_win32.cpp)
@@ -17,6 +17,7 @@ constexpr int32_t kDefaultScreenY = 100;
 constexpr int32_t kDefaultLevel = 0;
 constexpr int32_t kDefaultShowFlame = 0;
 constexpr int32_t kDefaultAutoChart = 1;
+constexpr char kDefaultPadButtons[] = "1,2,3,4";
 
 // The plug-in's settings: one value that lives as long as the module, read
 // at Init and in Config and written back at Quit and after the dialog's OK.
@@ -46,6 +47,11 @@ struct Settings {
   // nonzero; with 0 it opens the configuration, as it always did. Written
   // by reading the file only; read by the frame pass.
   int32_t autoChart = 1;
+  // PAD_BUTTONS: the pad's buttons for left, down, up, right, as the user
+  // wrote them; Init reads the numbers from it (play/pad_input.h), and it
+  // is written back as it was, so nothing typed there is lost. Written by
+  // reading the file only; read by Init and the writer.
+  char padButtons[kPathSize] = "1,2,3,4";
 
   // Where plugin.ini and the log live, with its final backslash; empty until
   // chosen, and when no folder name fits (settings_win32.cpp).

@@ -123,6 +123,7 @@ void ReadSettings(Settings& settings, const winampVisModule* module) {
   UINT showFlame = GetPrivateProfileIntA(section, "SHOW_FLAME", kDefaultShowFlame, path);
   settings.showFlame.store(showFlame != 0 ? 1 : 0, std::memory_order_relaxed);
   settings.autoChart = int32_t(GetPrivateProfileIntA(section, "AUTO_CHART", kDefaultAutoChart, path));
+  GetPrivateProfileStringA(section, "PAD_BUTTONS", kDefaultPadButtons, settings.padButtons, kPathSize, path);
   SetLogLinesOn(settings.writeLog != 0);
 }
 
@@ -137,4 +138,5 @@ void WriteSettings(const Settings& settings, const winampVisModule* module) {
   WriteIntSetting(section, "LEVEL", settings.level, path);
   WriteIntSetting(section, "SHOW_FLAME", settings.showFlame.load(std::memory_order_relaxed), path);
   WriteIntSetting(section, "AUTO_CHART", settings.autoChart, path);
+  WritePrivateProfileStringA(section, "PAD_BUTTONS", settings.padButtons, path);
 }
