@@ -16,7 +16,8 @@ target_compile_options(stompara_win32 PRIVATE ${warnings})
 target_compile_definitions(stompara_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 # mfuuid is a static library of Media Foundation's GUIDs; Media Foundation
 # itself is loaded at run time (src/audio/media_foundation_win32.cpp).
-set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32 mfuuid)
+# winmm: the pad, through the joystick interface (src/play/pad_win32.cpp).
+set(win32_libs gdi32 user32 kernel32 comdlg32 shell32 ole32 msacm32 winmm mfuuid)
 
 add_library(vis_stompara SHARED $<TARGET_OBJECTS:stompara_win32>
             res/vis_stompara.rc res/vis_stompara.def)

@@ -15,6 +15,7 @@
 #include "platform/chart_worker.h"
 #include "play/frame_pass.h"
 #include "play/frame_pass_win32.h"
+#include "play/pad_win32.h"
 #include "plugin/game_window_win32.h"
 #include "settings/settings_win32.h"
 
@@ -98,6 +99,7 @@ int __cdecl Init(winampVisModule* module) {
   }
   WriteLogLine("Event log started.");
   TellRefusedSettings(p.settings);
+  SetPadButtons(p.pad, p.settings.padButtons);
   if (!CreateGameWindow(p, module)) {
     // The host calls no Quit after a failed Init: let go of the log here,
     // or the file stays open for as long as the host runs.
@@ -130,6 +132,9 @@ int __cdecl Render(winampVisModule* module) {
   const FrameTargets targets = {&p.canvas, &p.flameSurfaces, p.platform.window, module->hwndParent};
   // Only a song played live listens to it.
   if (p.game.steps == &p.game.liveSteps) TakeSound(*module, p.game.sound);
+  // A button found down now went down, on average, halfway since the
+  // latest frame read the pad.
+  PollPad(p.pad, p.game, MsSinceFrame(p.frameClock) / 2);
   return RunFramePass(p.game, p.frameClock, targets);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/platform_win32.h"
 #include "play/frame_pass_win32.h"
 #include "play/game.h"
+#include "play/pad_input.h"
 #include "settings/settings.h"
 
 // Everything the plug-in keeps, one value beside its module record for as
@@ -25,6 +26,7 @@ struct Plugin {
   FlameSurfaces flameSurfaces;
   FlameThread flameThread;
   FrameClock frameClock;
+  PadState pad;  // the dance pad or game pad, read by Render
   // 1 when the module is loaded; the first paint that runs the frame pass
   // clears it and nothing sets it again.
   int32_t firstPaint = 1;

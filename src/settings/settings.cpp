@@ -15,6 +15,7 @@ void ResetSettings(Settings& settings) {
   settings.showFlame.store(kDefaultShowFlame, std::memory_order_relaxed);
   settings.autoChart = kDefaultAutoChart;
   TakeOffsetAndKeys(settings, "0", kDefaultKeyList);
+  std::memcpy(settings.padButtons, kDefaultPadButtons, sizeof kDefaultPadButtons);
   SetLogLinesOn(settings.writeLog != 0);
 }
 

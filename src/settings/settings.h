@@ -22,6 +22,7 @@ constexpr int32_t kDefaultAutoChart = 1;
 constexpr int32_t kDefaultOffsetMs = 0;
 constexpr int32_t kOffsetLimitMs = 500;  // OFFSET_MS runs from -500 to 500
 constexpr int kSettingTextSize = 64;     // room for a setting kept as text
+constexpr char kDefaultPadButtons[] = "1,2,3,4";
 
 // The plug-in's settings: one value that lives as long as the module, read
 // at Init and in Config and written back at Quit and after the dialog's OK.
@@ -68,6 +69,11 @@ struct Settings {
   // when it named no four different keys.
   char refusedOffset[kSettingTextSize] = {};
   bool keysRefused = false;
+  // PAD_BUTTONS: the pad's buttons for left, down, up, right, as the user
+  // wrote them; Init reads the numbers from it (play/pad_input.h), and it
+  // is written back as it was, so nothing typed there is lost. Written by
+  // reading the file only; read by Init and the writer.
+  char padButtons[kPathSize] = "1,2,3,4";
 
   // Where plugin.ini and the log live, with its final backslash; empty until
   // chosen, and when no folder name fits (settings_win32.cpp).

@@ -128,6 +128,7 @@ void ReadSettings(Settings& settings, const winampVisModule* module) {
   GetPrivateProfileStringA(section, "OFFSET_MS", "0", offsetText, kSettingTextSize, path);
   GetPrivateProfileStringA(section, "KEYS", kDefaultKeyList, keysText, kSettingTextSize, path);
   TakeOffsetAndKeys(settings, offsetText, keysText);
+  GetPrivateProfileStringA(section, "PAD_BUTTONS", kDefaultPadButtons, settings.padButtons, kPathSize, path);
   SetLogLinesOn(settings.writeLog != 0);
 }
 
@@ -144,4 +145,5 @@ void WriteSettings(const Settings& settings, const winampVisModule* module) {
   WriteIntSetting(section, "AUTO_CHART", settings.autoChart, path);
   WriteIntSetting(section, "OFFSET_MS", settings.offsetMs, path);
   WritePrivateProfileStringA(section, "KEYS", settings.keysText, path);
+  WritePrivateProfileStringA(section, "PAD_BUTTONS", settings.padButtons, path);
 }

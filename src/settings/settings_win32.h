@@ -22,13 +22,13 @@ int SettingsFilePath(const Settings& settings, const char* fileName, char (&out)
 // The event log's name, "StomparaLog.txt" in the chosen folder.
 int LogFilePath(const Settings& settings, char (&out)[kPathSize]);
 
-// Fills the seven settings from the section named by the record's description
+// Fills the settings from the section named by the record's description
 // (defaults for missing keys; SHOW_FLAME held as 0 or 1), in the chosen
 // folder (chosen now when no Init has chosen it). When the settings path
 // does not fit, every setting takes its default. Tells the event log
 // whether to write.
 void ReadSettings(Settings& settings, const winampVisModule* module);
-// Writes all seven keys, in key order. Writes nothing before the settings
+// Writes every key, in key order. Writes nothing before the settings
 // were first read, or when the settings path does not fit. Failures are not
 // reported.
 void WriteSettings(const Settings& settings, const winampVisModule* module);

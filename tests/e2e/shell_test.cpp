@@ -62,6 +62,7 @@ TEST(Shell, NoSettingsFileGivesDefaultsAndQuitWritesEveryKey) {
   const std::pair<const char*, const char*> expected[] = {
       {"WRITE_LOG", "0"}, {"SCREEN_X", "100"}, {"SCREEN_Y", "100"},
       {"MSD_PATH", ""},   {"LEVEL", "0"},      {"SHOW_FLAME", "0"}, {"AUTO_CHART", "1"},
+      {"OFFSET_MS", "0"}, {"KEYS", "LEFT,DOWN,UP,RIGHT"}, {"PAD_BUTTONS", "1,2,3,4"},
   };
   for (const auto& key : expected) EXPECT_EQ(IniValue(ini, kSection, key.first), key.second) << key.first;
   // Written in key order.

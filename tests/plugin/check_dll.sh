@@ -16,7 +16,7 @@ magic=$(sed -n 's/^Magic.*(\(PE32+*\))$/\1/p' <<<"$dump")
 exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{print $NF; next} on{exit}' <<<"$dump")
 [ "$exports" = "winampVisGetHeader" ] || fail "exports are '$(echo $exports)', want only winampVisGetHeader"
 
-allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|MSACM32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|OLE32|ADVAPI32|COMCTL32|MSACM32|WINMM|msvcrt)\.dll$'
 imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump")
 [ -n "$imports" ] || fail "no imports found"
 for name in $imports; do

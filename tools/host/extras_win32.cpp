@@ -12,6 +12,7 @@
 #include "host_win32.h"
 #include "faults_win32.h"
 #include "journal.h"
+#include "pad_win32.h"
 #include "vis_session_win32.h"
 #include "watch_win32.h"
 
@@ -29,7 +30,20 @@ int64_t recordStartMs;
 int32_t recordedFrames;
 char lastRecordedFrame[MAX_PATH];
 
+// autoplay-pad: the lanes' buttons down until the next frame, when the
+// ones held are let go.
+void PressPadButtons(const Scenario& scenario, uint8_t lanes) {
+  uint32_t buttons = 0;
+  for (int n = 0; n < 4; ++n) {
+    if (!(lanes & (1u << n))) continue;
+    buttons |= 1u << (scenario.autoplayPadButtons[n] - 1);
+    WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
+  }
+  HoldAutoplayButtons(buttons);
+}
+
 void PressLanes(const Host& host, uint8_t lanes) {
+  if (host.scenario.autoplayPad) return PressPadButtons(host.scenario, lanes);
   if (lanes == 0) return;  // most frames: no window search
   HWND game = FindGameWindow(host);
   for (int n = 0; n < 4; ++n) {
@@ -126,6 +140,7 @@ void BeginSessionExtras(const Host& host) {
     }
   }
   if (!scenario.autoplayLive.empty()) StartLiveAutoplay(scenario.autoplayLive);
+  if (scenario.autoplayPad) PlugInPad();
   recordStartMs = NowMs();
   recordedFrames = 0;
   lastRecordedFrame[0] = '\0';

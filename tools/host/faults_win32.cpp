@@ -200,7 +200,8 @@ FaultSlot* SlotNamed(const char* name) {
   return nullptr;
 }
 
-// Points the module's import of `name` at `target`; returns what it held, or null.
+}  // namespace
+
 void* PatchImport(HMODULE module, const char* name, void* target) {
   auto* base = reinterpret_cast<BYTE*>(module);
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -225,8 +226,6 @@ void* PatchImport(HMODULE module, const char* name, void* target) {
   }
   return nullptr;
 }
-
-}  // namespace
 
 void InstallFaults(HMODULE plugin, const std::vector<ScenarioFault>& faults) {
   for (FaultSlot& slot : slots) slot.original = PatchImport(plugin, slot.name, slot.standIn);

@@ -13,6 +13,10 @@
 // (right after it is loaded), and lets every call through again
 // (`unfault`). Main thread only.
 void InstallFaults(HMODULE plugin, const std::vector<ScenarioFault>& faults);
+// Points `module`'s import of the function `name` at `target`; returns what
+// it held (Windows' function), or null when the module does not import it.
+// Main thread, before the plug-in runs.
+void* PatchImport(HMODULE module, const char* name, void* target);
 void ClearFaults();
 // GDI objects and kernel handles the plug-in made and has not freed. Any
 // thread: the stand-ins that keep them run on whichever thread calls.

@@ -9,6 +9,7 @@
 #include "extras_win32.h"
 #include "faults_win32.h"
 #include "journal.h"
+#include "pad_win32.h"
 #include "sound_win32.h"
 #include "vis_session_win32.h"
 #include "watch_win32.h"
@@ -220,6 +221,9 @@ void RunAction(Host& host, const ScenarioAction& action) {
     case ActionKind::Wait: WaitForSessionEnd(host); break;
     case ActionKind::Stall: Sleep(DWORD(action.first)); break;  // a host busy elsewhere
     case ActionKind::Title: host.titles[size_t(action.first)] = AnsiOf(WideOf(action.text)); break;
+    case ActionKind::PadDown: case ActionKind::PadUp: case ActionKind::PadHat: case ActionKind::PadGone:
+      RunPadAction(action);
+      break;
     default:
       PlaySongAudio(host, action);
       AcquireSRWLockExclusive(&host.playbackLock);
@@ -328,6 +332,7 @@ int main(int argc, char** argv) {
     return Fail(2, std::string("cannot load plug-in ") + pluginPath + " (error " +
                        std::to_string(GetLastError()) + ")");
   InstallFaults(host.plugin, host.scenario.faults);
+  InstallPad(host.plugin);
   auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
       reinterpret_cast<void*>(GetProcAddress(host.plugin, "winampVisGetHeader")));
   if (getHeader == nullptr)
@@ -352,6 +357,7 @@ int main(int argc, char** argv) {
   EndConfig();
   StopSession(host);
   CloseMessageBoxes(host);
+  JournalPadCalls();
   const int64_t* counts = host.requestCounts;
   WriteJournal(NowMs(), "end", {Field("initResult", int64_t(host.lastInitResult.load())),
                                 Field("requests104", counts[0]), Field("requests105", counts[1]),

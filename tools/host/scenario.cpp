@@ -26,6 +26,8 @@ const std::map<std::string, ActionKind>& ActionsByName() {
       {"dialog hover", ActionKind::DialogHover}, {"dialog leave", ActionKind::DialogLeave},
       {"dialog probe", ActionKind::DialogProbe}, {"dialog browse", ActionKind::DialogBrowse},
       {"capture-dialog", ActionKind::CaptureDialog}, {"title", ActionKind::Title},
+      {"pad down", ActionKind::PadDown}, {"pad up", ActionKind::PadUp},
+      {"pad hat", ActionKind::PadHat}, {"pad gone", ActionKind::PadGone},
   };
   return actions;
 }
@@ -36,6 +38,19 @@ bool ParseNumber(const std::string& text, int32_t& value) {
   long long parsed = std::strtoll(text.c_str(), &end, 0);
   if (*end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
   value = int32_t(parsed);
+  return true;
+}
+
+// The hat's directions by name, in hundredths of a degree.
+bool HatByName(const std::string& name, int32_t& hat) {
+  static const std::map<std::string, int32_t> named = {
+      {"up", 0},          {"up-right", 4500},   {"right", 9000}, {"down-right", 13500},
+      {"down", 18000},    {"down-left", 22500}, {"left", 27000}, {"up-left", 31500},
+      {"centre", kPadHatCentred},
+  };
+  auto found = named.find(name);
+  if (found == named.end()) return false;
+  hat = found->second;
   return true;
 }
 
@@ -80,6 +95,15 @@ bool ParseArguments(ScenarioAction& action, std::istringstream& words, std::stri
       if (!ParseNumber(first, action.first) || action.first < kStallMsMin || action.first > kStallMsMax)
         return why = "needs a whole number of ms from " + std::to_string(kStallMsMin) + " to " +
                      std::to_string(kStallMsMax), false;
+      return true;
+    case ActionKind::PadDown:
+    case ActionKind::PadUp:
+      if (!ParseNumber(first, action.first) || action.first < 1 || action.first > kPadButtonMax)
+        return why = "needs a button from 1 to " + std::to_string(kPadButtonMax), false;
+      return true;
+    case ActionKind::PadHat:
+      if (!HatByName(first, action.first))
+        return why = "takes up, down, left, right, a diagonal such as up-left, or centre", false;
       return true;
     case ActionKind::DialogClick:
     case ActionKind::DialogHover:
@@ -187,6 +211,30 @@ bool ParseStreamLine(const std::string& line, int lineNumber, Scenario& scenario
   return true;
 }
 
+// `autoplay-pad`, alone or with four different buttons B,B,B,B from 1 to
+// kPadButtonMax. False with `error` set when the list is wrong.
+bool ParseAutoplayPad(const std::string& line, int lineNumber, Scenario& scenario, std::string& error) {
+  std::istringstream words(line.substr(12));
+  std::string list, extra;
+  words >> list >> extra;
+  scenario.autoplayPad = true;
+  if (list.empty()) return true;
+  std::istringstream numbers(list);
+  std::string number;
+  int count = 0;
+  bool good = extra.empty();
+  while (good && std::getline(numbers, number, ',')) {
+    int32_t button = 0;
+    good = count < 4 && ParseNumber(number, button) && button >= 1 && button <= kPadButtonMax;
+    for (int before = 0; good && before < count; ++before) good = scenario.autoplayPadButtons[before] != button;
+    if (good) scenario.autoplayPadButtons[count++] = button;
+  }
+  if (good && count == 4 && list.back() != ',') return true;
+  error = "scenario line " + std::to_string(lineNumber) + " 'autoplay-pad' takes four different buttons from 1 to " +
+          std::to_string(kPadButtonMax) + ", such as 1,2,3,4";
+  return false;
+}
+
 // What the whole file must agree on, once every line is read.
 bool CheckScenario(Scenario& scenario, std::string& error) {
   scenario.sounds.resize(scenario.playlist.size());
@@ -203,8 +251,8 @@ bool ParseActionLine(const std::string& line, int lineNumber, Scenario& scenario
   std::istringstream words(line);
   std::string time, name, verb;
   words >> time >> name;
-  // `dialog VERB` names its action with two words.
-  if (name == "dialog" && words >> verb) name += " " + verb;
+  // `dialog VERB` and `pad VERB` name their actions with two words.
+  if ((name == "dialog" || name == "pad") && words >> verb) name += " " + verb;
   ScenarioAction action;
   action.line = lineNumber;
   std::string why;
@@ -250,6 +298,10 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string& err
       std::string folder = line.substr(16);
       scenario.answerSettingsFolder = folder != "none";
       scenario.settingsFolder = folder == "none" ? "" : folder;
+      continue;
+    }
+    if (line == "autoplay-pad" || line.compare(0, 13, "autoplay-pad ") == 0) {
+      if (!ParseAutoplayPad(line, number, scenario, error)) return false;
       continue;
     }
     if (line.compare(0, 9, "autoplay ") == 0) {
@@ -359,6 +411,21 @@ void ApplyPlaybackAction(Playback& playback, const ScenarioAction& action, int64
   }
   playback.position = current;
   playback.sinceMs = nowMs;
+}
+
+void ApplyPadAction(PadModel& pad, const ScenarioAction& action) {
+  if (action.kind == ActionKind::PadGone) {
+    pad = PadModel{};
+    return;
+  }
+  if (!pad.present) pad = PadModel{true, 0, kPadHatCentred};
+  uint32_t bit = action.first >= 1 && action.first <= kPadButtonMax ? 1u << (action.first - 1) : 0;
+  switch (action.kind) {
+    case ActionKind::PadDown: pad.buttons |= bit; break;
+    case ActionKind::PadUp: pad.buttons &= ~bit; break;
+    case ActionKind::PadHat: pad.hat = uint32_t(action.first); break;
+    default: break;
+  }
 }
 
 int32_t IsPlayingAnswer(const Playback& playback) {

@@ -21,6 +21,7 @@ enum class ActionKind {
   Resources,                                  // journal the process's objects and memory
   Unfault,                                    // Windows calls succeed again
   Title,                                      // an entry's title changes (a stream's song)
+  PadDown, PadUp, PadHat, PadGone,            // the pad joystick 1 answers for (`pad VERB ...`)
 };
 
 // `fault NAME [N]`: the plug-in's calls of NAME fail from the Nth on.
@@ -45,6 +46,11 @@ constexpr int32_t kFrameMsMin = 1;
 constexpr int32_t kFrameMsMax = 1000;
 // The longest `box-ms` accepts.
 constexpr int32_t kBoxMsMax = 60000;
+// The highest button `pad down|up` and `autoplay-pad` accept; the hat's
+// reading while centred.
+constexpr int32_t kPadButtonMax = 32;
+constexpr int32_t kPadHatCentred = 0xFFFF;
+
 // The range `stall` accepts.
 constexpr int32_t kStallMsMin = 1;
 constexpr int32_t kStallMsMax = 60000;
@@ -60,7 +66,7 @@ constexpr int32_t kHostThreadMain = 1;
 struct ScenarioAction {
   int32_t atMs = 0;      // time since the harness started
   ActionKind kind = ActionKind::Play;
-  int32_t first = 0;     // seek position, entry, key code, x, stall ms, control id
+  int32_t first = 0;     // seek position, entry, key code, x, stall ms, control id, pad button, hat
   int32_t second = 0;    // y
   std::string text;      // capture or capture-dialog file, title
   int line = 0;          // line in the scenario file
@@ -98,6 +104,11 @@ struct Scenario {
   // `autoplay-keys K1,K2,K3,K4`: the keys it presses for the four lanes,
   // as key names of `key` actions; the cursor keys unless given.
   int32_t autoplayKeys[4] = {0x25, 0x28, 0x26, 0x27};
+  // `autoplay-pad [B,B,B,B]`: the autoplayer presses the pad's buttons B
+  // (1-based, for left, down, up, right) instead of the keys, the pad
+  // plugged in from Init on.
+  bool autoplayPad = false;
+  int32_t autoplayPadButtons[4] = {1, 2, 3, 4};
   // `record FOLDER`: the game window saved every kRecordFrameMs while the
   // session runs, as FOLDER\frame00000.bmp, ...; "" for none.
   std::string recordFolder;
@@ -123,6 +134,23 @@ int32_t KeyCodeByName(const std::string& name);
 // key's scan code and extended flag, bit 30 the previous key state and bit
 // 31 the transition state.
 int64_t KeyMessageData(int32_t keyCode, ActionKind kind);
+
+// The pad the harness plays the part of, as joystick 1 answers: whether it
+// is plugged in, its buttons (bit n for button n + 1) and its hat (hundredths
+// of a degree clockwise from up, kPadHatCentred when centred).
+struct PadModel {
+  bool present = false;
+  uint32_t buttons = 0;
+  uint32_t hat = kPadHatCentred;
+  bool operator==(const PadModel& other) const {
+    return present == other.present && buttons == other.buttons && hat == other.hat;
+  }
+};
+
+// Applies a pad action (PadDown, PadUp, PadHat, PadGone). PadGone unplugs
+// the pad; any other action on an unplugged pad first plugs it in with no
+// button pressed and the hat centred.
+void ApplyPadAction(PadModel& pad, const ScenarioAction& action);
 
 // The player's playback state as the requests see it.
 enum class PlayState { Stopped, Playing, Paused };

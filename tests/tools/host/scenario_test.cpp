@@ -201,6 +201,35 @@ TEST(Scenario, DialogVerbsPickTheirActionAndTakeAControlId) {
   }
 }
 
+TEST(Scenario, PadVerbsPlayAPadThatGoneUnplugsAndAnyLaterActionPlugsInAfresh) {
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(ParseScenario("autoplay-pad 5,6,7,32\n10 pad hat down-left\n10 pad down 3\n10 pad down 32\n"
+                            "10 pad up 3\n10 pad gone\n10 pad up 1\n",
+                            scenario, error))
+      << error;
+  EXPECT_TRUE(scenario.autoplayPad);
+  EXPECT_EQ(scenario.autoplayPadButtons[3], 32);
+  const PadModel after[] = {{true, 0, 22500},           {true, 0b100, 22500}, {true, 0x80000004u, 22500},
+                            {true, 0x80000000u, 22500}, {false, 0, kPadHatCentred}, {true, 0, kPadHatCentred}};
+  ASSERT_EQ(scenario.actions.size(), std::size(after));
+  PadModel pad;
+  for (size_t i = 0; i < std::size(after); ++i) {
+    ApplyPadAction(pad, scenario.actions[i]);
+    EXPECT_TRUE(pad == after[i]) << i;
+  }
+  const std::pair<const char*, std::string> bad[] = {
+      {"10 pad down 0\n", "scenario line 1 'pad down' needs a button from 1 to 32"},
+      {"10 pad hat north\n", "scenario line 1 'pad hat' takes up, down, left, right, a diagonal such as up-left, or centre"},
+      {"autoplay-pad 1,2,3,3\n", "scenario line 1 'autoplay-pad' takes four different buttons from 1 to 32, such as 1,2,3,4"},
+      {"autoplay-pad 1,2,3,4,\n", "scenario line 1 'autoplay-pad' takes four different buttons from 1 to 32, such as 1,2,3,4"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_FALSE(ParseScenario(c.first, scenario, error)) << c.first;
+    EXPECT_EQ(error, c.second);
+  }
+}
+
 TEST(Scenario, KeypressBecomesDownThenUpFortyMsLaterInFileOrder) {
   Scenario scenario;
   std::string error;
