@@ -73,7 +73,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 
   # The portable unit tests again, as a Windows program: the same rules built
   # by the Windows compiler (32-bit long, its runtime's printf and scanf).
-  file(GLOB portable_tests CONFIGURE_DEPENDS tests/log/*_test.cpp tests/settings/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp)
+  file(GLOB portable_tests CONFIGURE_DEPENDS tests/log/*_test.cpp tests/settings/*_test.cpp tests/chart/*_test.cpp tests/play/*_test.cpp
+       tests/scores/*_test.cpp)
   list(FILTER portable_tests EXCLUDE REGEX "_win32_test\\.cpp$")
   add_executable(stompara_portable_tests ${portable_tests})
   target_include_directories(stompara_portable_tests PRIVATE tests)

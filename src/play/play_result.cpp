@@ -66,7 +66,10 @@ void StartSongResult(Game& game) {
 
 void FollowPlay(Game& game, const StepClockReport& report) {
   PlayRecord& record = game.field.record;
-  if ((report.lowPosition && !record.ended) || (report.newStep && record.ended)) record = PlayRecord{};
+  // A stopped song reads at position 0, where the clock still reports a
+  // step: only a step of a song that plays begins a new play.
+  bool played = report.newStep && !report.lowPosition;
+  if ((report.lowPosition && !record.ended) || (played && record.ended)) record = PlayRecord{};
 }
 
 void CheckChartEnd(Game& game, bool chartFinished) {

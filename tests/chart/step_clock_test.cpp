@@ -60,6 +60,24 @@ TEST_F(StepClock, WorkedExampleTable) {
   }
 }
 
+// OFFSET_MS moves every step that much later in the song (earlier when
+// negative); before the song has played the offset nothing is due.
+TEST_F(StepClock, OffsetMovesEveryStep) {
+  ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
+  struct Row { int32_t offset, pos; int result; char character; };
+  const std::vector<Row> rows = {
+      {200, 0, 1, '0'}, {200, 199, 1, '0'}, {200, 450, 0, '4'}, {200, 970, 0, '2'}, {200, 4400, 0, '0'},
+      {200, 4450, -1, '0'}, {-250, 0, 0, '4'}, {-250, 520, 0, '2'},
+  };
+  for (const Row& row : rows) {
+    testGame.clock.offsetMs = row.offset;
+    char character = 'x';
+    EXPECT_EQ(PollAt(row.pos, character), row.result) << row.offset << " " << row.pos;
+    EXPECT_EQ(character, row.character) << row.offset << " " << row.pos;
+  }
+  testGame.clock.offsetMs = 0;
+}
+
 TEST_F(StepClock, SameStepTwiceReportsOne) {
   ASSERT_EQ(LoadSongChart(WorkedExampleFile()), 1);
   SetLogLinesOn(true);

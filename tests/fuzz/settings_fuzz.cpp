@@ -4,7 +4,10 @@
 // may hold any 259 bytes, and the song's title any name. Input: LEVEL (4
 // bytes), SHOW_FLAME (4), the length of MSD_PATH (1), then MSD_PATH and
 // the title. The chart path is built and opened, the chart played at a few
-// positions: nothing may read or write outside its buffers.
+// positions: nothing may read or write outside its buffers. The title's
+// bytes are also OFFSET_MS, KEYS and Scores.ini as the user may have them:
+// read as settings, the offset then plays; read as scores, what is written
+// back reads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +19,7 @@
 #include "fakes/platform_fake.h"
 #include "flame/flame_shared.h"
 #include "fuzz/fuzz_check.h"
+#include "scores/scores.h"
 #include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -44,6 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(std::strlen(path) < sizeof path && (full >= sizeof path || std::strlen(path) == full));
   fake.files[path] = "#BPM:120;\r\n#SINGLE:BASIC:3:\r\n4286;\r\n#SINGLE:ANOTH:5:\r\n1379;\r\n";
   LoadStepChart(fakePlatform, testSettings, testGame.chart, title.c_str());
+  std::string setting = title.substr(0, kSettingTextSize - 1);
+  TakeOffsetAndKeys(testSettings, setting.c_str(), setting.c_str());
+  Check(testSettings.offsetMs >= -kOffsetLimitMs && testSettings.offsetMs <= kOffsetLimitMs);
+  testGame.clock.offsetMs = testSettings.offsetMs;
+  ScoreBook book, again;
+  ReadScores(title, book);
+  std::string written = WriteScores(book);
+  Check(ReadScores(written, again) == 0 && WriteScores(again) == written);
   for (int32_t position : {0, 300, 700, 1200, -1, 2147483647}) {
     fake.position = position;
     char step = '0';
@@ -51,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int result = PollStepClock(fakePlatform, testGame.chart, testSettings.level, testGame.clock, step, report);
     Check(result >= -1 && result <= 1);
   }
+  testGame.clock.offsetMs = 0;
   return 0;
 }

@@ -56,3 +56,48 @@ TEST(Settings, ResetGivesTheValuesOfMissingKeys) {
 }
 
 }  // namespace
+
+TEST(Settings, OffsetIsAWholeNumberHeldToItsRange) {
+  struct Case {
+    const char* text;
+    int32_t offset;
+    bool asWritten;
+  };
+  const Case cases[] = {
+      {"0", 0, true},         {"200", 200, true},  {" -150 ", -150, true}, {"+40", 40, true},
+      {"500", 500, true},     {"-500", -500, true}, {"501", 500, false},    {"-99999999999999", -500, false},
+      {"soon", 0, false},     {"", 0, false},      {"12.5", 0, false},     {"- 5", 0, false},
+  };
+  for (const Case& c : cases) {
+    int32_t offset = 7;
+    EXPECT_EQ(ReadOffsetMs(c.text, offset), c.asWritten) << c.text;
+    EXPECT_EQ(offset, c.offset) << c.text;
+  }
+}
+
+TEST(Settings, KeysNameFourDifferentKeysOrTheDefaultsPlay) {
+  struct Case {
+    const char* text;
+    bool read;
+    uint32_t keys[4];
+  };
+  const Case cases[] = {
+      {"LEFT,DOWN,UP,RIGHT", true, {0x25, 0x28, 0x26, 0x27}},
+      {"d, F ,j,K", true, {'D', 'F', 'J', 'K'}},
+      {"NUMPAD4,numpad2,NUMPAD8,1", true, {0x64, 0x62, 0x68, '1'}},
+      {"D,F,J", false, {}},            // three
+      {"D,F,J,K,L", false, {}},        // five
+      {"D,D,J,K", false, {}},          // one twice
+      {"D,F,J,SPACE", false, {}},      // a name the game does not know
+      {"D,,J,K", false, {}},           // one empty
+      {"NUMPAD,F,J,K", false, {}},
+  };
+  for (const Case& c : cases) {
+    Settings settings;
+    TakeOffsetAndKeys(settings, "0", c.text);
+    EXPECT_EQ(settings.keysRefused, !c.read) << c.text;
+    EXPECT_STREQ(settings.keysText, c.text) << "kept as written";
+    const uint32_t* expected = c.read ? c.keys : kDefaultKeys;
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(settings.keys[n], expected[n]) << c.text << " lane " << n;
+  }
+}
