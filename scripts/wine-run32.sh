@@ -194,10 +194,25 @@ end_run_processes() {
 # while every thread of the program waits on it: nothing the program does
 # then returns. A server busy that way for 30 s on end is ended, and the
 # run exits 75 (EX_TEMPFAIL) with a line that says so, so that a caller can
-# tell Wine's fault from the program's own hang.
+# tell Wine's fault from the program's own hang. On a machine busy with
+# other runs a spinning server gets only its share of the CPU: busy also
+# counts as half a CPU or more while the program itself uses next to none.
 server_dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+# CPU ticks used so far by the run's Windows processes, the program and
+# Wine's services: the processes of this prefix other than its server.
+program_ticks() {
+  local total=0 line rest proc
+  for proc in /proc/[0-9]*; do
+    [ "$proc" = "/proc/$1" ] && continue
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "$proc/environ" 2>/dev/null || continue
+    read -r line 2>/dev/null < "$proc/stat" || continue
+    rest=(${line##*) })  # the fields after the name, which may hold blanks
+    total=$((total + rest[11] + rest[12]))
+  done
+  echo "$total"
+}
 watch_server() {  # program pid; exits 75 once it has ended a spinning server
-  local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name
+  local ticks=$(getconf CLK_TCK) busy=0 last="" now pid name program lastProgram=
   while kill -0 "$1" 2>/dev/null; do
     sleep 5 </dev/null >/dev/null 2>&1  # holds none of the run's output open once the watch ends
     pid=""
@@ -208,12 +223,15 @@ watch_server() {  # program pid; exits 75 once it has ended a spinning server
       case "$(readlink "$candidate/cwd" 2>/dev/null || true)" in */"$server_dir") pid=${candidate#/proc/} ;; esac
     done
     now=$([ -n "$pid" ] && awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true)
-    if [ -n "$now" ] && [ -n "$last" ] && [ $((now - last)) -ge $((ticks * 5 * 95 / 100)) ]; then
+    program=$([ -n "$pid" ] && program_ticks "$pid" || echo 0)
+    if [ -n "$now" ] && [ -n "$last" ] &&
+       { [ $((now - last)) -ge $((ticks * 5 * 95 / 100)) ] ||
+         { [ $((now - last)) -ge $((ticks * 5 / 2)) ] && [ $((program - lastProgram)) -le $((ticks * 5 / 20)) ]; }; }; then
       busy=$((busy + 5))
     else
       busy=0
     fi
-    last=$now
+    last=$now lastProgram=$program
     if [ "$busy" -ge 30 ]; then
       echo "wine-run32.sh: Wine's server spun at full CPU for 30 s with the program waiting on it" \
            "(a fault of Wine 10): the run was ended" >&2

@@ -55,8 +55,8 @@ ChartEnd EndOfChart(const std::string& folder) {
 
 // Presses made a known number of ms off the arrows' arrival, with and
 // without the offset that moves the arrivals to them: the hits, and how
-// early or late the game found them, within a frame (30 ms, a pixel per
-// 10 ms) of what they were.
+// early or late the game found them, within about a frame (30 ms, a pixel
+// per 10 ms; a busy machine's frames wander) of what they were.
 TEST(Fit, OffsetMovesTheArrivalsAndTheHitsAreTimedAsPressed) {
   struct Case {
     int offset, late, hits;
@@ -74,8 +74,8 @@ TEST(Fit, OffsetMovesTheArrivalsAndTheHitsAreTimedAsPressed) {
     if (c.hits == 0) continue;
     EXPECT_EQ(end.combo, 8) << name;
     int off = c.late - c.offset;  // how late the presses were on the arrows as they came
-    EXPECT_NEAR(end.mean, off, 15) << name;
-    EXPECT_NEAR(end.median, off, 15) << name;
+    EXPECT_NEAR(end.mean, off, 25) << name;
+    EXPECT_NEAR(end.median, off, 25) << name;
     EXPECT_EQ(end.centre, c.offset + end.median) << name;
   }
 }
