@@ -96,10 +96,11 @@ TEST(Play, ArrowsNobodyPressesEndInMiss) {
 
 TEST(Play, SongWithoutAChartEndsTheGame) {
   std::string folder = ChartFolder("play-no-chart", false, true);
-  // The song is named once play has run a while, so the paint at start is
-  // over; the game window is painted while the box is open.
+  // The song is named once play has run a while (a second, for a busy
+  // machine's first frames), so the paint at start is over; the game window
+  // is painted while the box is open.
   HostRun run = RunHost(folder, "box-ms 400\nplaylist C:\\Music\\Song.mp3\n0 filename null\n"
-                                "0 play\n300 filename normal\n450 paint\n2000 quit\n");
+                                "0 play\n1000 filename normal\n1150 paint\n2700 quit\n");
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
   std::vector<JournalEvent> boxes = EventsNamed(run, "message-box");
   ASSERT_EQ(boxes.size(), 1u);

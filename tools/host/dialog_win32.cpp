@@ -178,7 +178,11 @@ void MoveMouse(HWND dialog, int id, bool onto) {
   PostMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
   // The window now under the mouse is told at once, not when the display
   // gets to it: on a busy machine that can be long after the next probe.
-  mouseOver = onto ? control : WindowFromPoint(screen);
+  // It is the dialog's own window there: another program's window may lie
+  // over the same place on the shared desktop, and is not the one tested.
+  POINT inDialog = screen;
+  ScreenToClient(dialog, &inDialog);
+  mouseOver = onto ? control : RealChildWindowFromPoint(dialog, inDialog);
   TellCursorOwner();
 }
 
@@ -208,15 +212,19 @@ int CheckedLevel(HWND dialog) {
   return -1;
 }
 
-// "hand" when the cursor is `plugin`'s hand cursor, else "other". The
-// cursor is the desktop's: a window of another program appearing under the
-// pointer sets its own, so the window under the harness's mouse is told
-// again just before the cursor is read.
-const char* CursorName(HMODULE plugin) {
+// "hand" when the cursor of `dialog`'s thread is `plugin`'s hand cursor,
+// else "other". The screen's cursor is the foreground thread's, and a window
+// of another program (the suites side by side share one desktop) may be in
+// the foreground: the harness shares the dialog thread's input for the
+// reading, and the window under its mouse is told again just before it.
+const char* CursorName(HMODULE plugin, HWND dialog) {
+  DWORD self = GetCurrentThreadId(), owner = GetWindowThreadProcessId(dialog, nullptr);
+  bool attached = owner != self && AttachThreadInput(self, owner, TRUE);
   TellCursorOwner();
-  CURSORINFO cursor = {sizeof cursor};
+  HCURSOR current = GetCursor();
+  if (attached) AttachThreadInput(self, owner, FALSE);
   HCURSOR hand = LoadCursorA(plugin, MAKEINTRESOURCEA(kHandCursorId));
-  return GetCursorInfo(&cursor) && hand != nullptr && cursor.hCursor == hand ? "hand" : "other";
+  return hand != nullptr && current == hand ? "hand" : "other";
 }
 
 void Probe(const Host& host, HWND dialog, size_t open) {
@@ -228,7 +236,7 @@ void Probe(const Host& host, HWND dialog, size_t open) {
                 Field("title", WindowTitle(dialog)), Field("owner", OwnerName(host, GetWindow(dialog, GW_OWNER))),
                 Field("level", int64_t(CheckedLevel(dialog))), Field("flame", int64_t(flame)),
                 Field("link", link), Field("linkColour", TextColour(GetDlgItem(dialog, kLinkLabel))),
-                Field("cursor", CursorName(host.plugin))});
+                Field("cursor", CursorName(host.plugin, dialog))});
 }
 
 std::string SelectedTreeItem(HWND browser) {
