@@ -71,11 +71,15 @@ struct Game {
   FlameShared flame;
   FlameState fire;
   FlameBuffers flameBuffers;
-  // Scores.ini as read when the song started (the text kept for its room)
-  // and the best results in it.
+  // Scores.ini as read when the song started (the text kept for its room),
+  // the best results in it, and the song's best at the level it was looked
+  // up for (looked up again when the book is read or the level changes).
   struct {
     std::string text;
     ScoreBook book;
+    bool looked = false;
+    int32_t lookedLevel = 0;
+    const Score* best = nullptr;
   } scores;
 };
 

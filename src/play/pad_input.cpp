@@ -1,7 +1,6 @@
 // pad_input.cpp -- pad readings to lanes: PAD_BUTTONS, the hat's directions, fresh presses.
 #include "play/pad_input.h"
 
-#include "log/event_log.h"
 #include "platform/platform.h"
 #include "play/game.h"
 #include "play/key_input.h"
@@ -16,46 +15,11 @@ constexpr uint32_t kHatLanes[8] = {kUp, kUp | kRight, kRight, kDown | kRight,
                                    kDown, kDown | kLeft, kLeft, kUp | kLeft};
 constexpr uint32_t kHatFullTurn = 36000;
 
-const char* SkipBlanks(const char* at) {
-  while (*at == ' ' || *at == '\t') ++at;
-  return at;
-}
-
-// A button number at `at` (1 to kPadButtonMax, blanks around it), moving
-// past it; false when there is none.
-bool ReadButtonNumber(const char*& at, int32_t& number) {
-  at = SkipBlanks(at);
-  int32_t value = 0;
-  int digits = 0;
-  for (; *at >= '0' && *at <= '9'; ++at, ++digits)
-    if (value <= kPadButtonMax) value = value * 10 + (*at - '0');
-  at = SkipBlanks(at);
-  if (digits == 0 || value < 1 || value > kPadButtonMax) return false;
-  number = value;
-  return true;
-}
-
 }  // namespace
 
-bool ParsePadButtons(const char* text, int32_t (&buttons)[kLaneCount]) {
-  int32_t read[kLaneCount];
-  const char* at = text;
-  for (int n = 0; n < kLaneCount; ++n) {
-    if (!ReadButtonNumber(at, read[n])) return false;
-    for (int before = 0; before < n; ++before)
-      if (read[before] == read[n]) return false;
-    if (*at != (n + 1 < kLaneCount ? ',' : '\0')) return false;
-    if (*at == ',') ++at;
-  }
-  for (int n = 0; n < kLaneCount; ++n) buttons[n] = read[n];
-  return true;
-}
-
-void SetPadButtons(PadState& pad, const char* text) {
+void SetPadButtons(PadState& pad, const int32_t (&buttons)[kLaneCount]) {
   pad = PadState{};
-  if (ParsePadButtons(text, pad.buttons)) return;
-  WriteLogLine("PAD_BUTTONS \"%s\" does not name four different buttons from 1 to 32: the pad plays with 1,2,3,4.",
-               text);
+  for (int n = 0; n < kLaneCount; ++n) pad.buttons[n] = buttons[n];
 }
 
 uint32_t PadLanesHeld(const PadState& pad, uint32_t buttonBits, uint32_t hat) {

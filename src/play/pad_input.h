@@ -17,8 +17,6 @@
 
 struct Game;
 
-// The highest button number PAD_BUTTONS may name: Windows reports 32.
-constexpr int32_t kPadButtonMax = 32;
 // The hat's reading while it is centred.
 constexpr uint32_t kPadHatCentred = 0xFFFF;
 // How long an absent pad is left alone before it is asked again, in ms:
@@ -29,7 +27,7 @@ constexpr uint32_t kPadRetryMs = 1000;
 // Init (SetPadButtons) and read and changed once a frame by Render.
 struct PadState {
   // The lanes' button numbers, 1-based, left, down, up, right: four
-  // different numbers from 1 to kPadButtonMax.
+  // different numbers from 1 to 32.
   int32_t buttons[kLaneCount] = {1, 2, 3, 4};
   // Bit n: lane n was held at the last reading. 0 while no pad is there.
   uint32_t lanesHeld = 0;
@@ -41,16 +39,9 @@ struct PadState {
   uint32_t missedAtMs = 0;
 };
 
-// Reads PAD_BUTTONS' text: four button numbers from 1 to kPadButtonMax,
-// all different, separated by commas (blanks around each allowed). Returns
-// true and fills `buttons` in lane order; false, leaving `buttons` as it
-// was, for anything else.
-bool ParsePadButtons(const char* text, int32_t (&buttons)[kLaneCount]);
-
-// Init: the lanes' buttons from PAD_BUTTONS' text. Text that names no four
-// different buttons from 1 to 32 gives the default 1,2,3,4 and one log
-// line saying so. Forgets any pad read before.
-void SetPadButtons(PadState& pad, const char* text);
+// Init: the lanes' buttons, PAD_BUTTONS' numbers (settings/settings.h,
+// which reads and checks them). Forgets any pad read before.
+void SetPadButtons(PadState& pad, const int32_t (&buttons)[kLaneCount]);
 
 // The lanes a reading holds, bit n for lane n: the lanes whose button's bit
 // is set in `buttonBits`, and those the hat at `hat` points to (none when

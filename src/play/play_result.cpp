@@ -31,9 +31,23 @@ ScoreName ScoreNameOf(const Game& game) {
 void ReadScoreBook(Game& game) {
   Platform_ReadScores(*game.platform, *game.settings, game.scores.text);
   int skipped = ReadScores(game.scores.text, game.scores.book);
+  game.scores.looked = false;
   if (skipped > 0)
     WriteLogLine("Scores.ini has %d line%s that cannot be read: left out, the other scores kept.", skipped,
                  skipped == 1 ? "" : "s");
+}
+
+// The song's best at the level played, looked up only when the book or
+// the level has changed since.
+const Score* SongBest(Game& game) {
+  int32_t level = game.settings->level;
+  if (!game.scores.looked || game.scores.lookedLevel != level) {
+    ScoreName name = ScoreNameOf(game);
+    game.scores.best = FindScore(game.scores.book, name.text, name.length, level);
+    game.scores.looked = true;
+    game.scores.lookedLevel = level;
+  }
+  return game.scores.best;
 }
 
 bool AllJudged(const Field& field) {
@@ -69,7 +83,8 @@ void FollowPlay(Game& game, const StepClockReport& report) {
   // A stopped song reads at position 0, where the clock still reports a
   // step: only a step of a song that plays begins a new play.
   bool played = report.newStep && !report.lowPosition;
-  if ((report.lowPosition && !record.ended) || (played && record.ended)) record = PlayRecord{};
+  bool fresh = record.hits + record.misses == 0 && !record.ended;
+  if (!fresh && ((report.lowPosition && !record.ended) || (played && record.ended))) record = PlayRecord{};
 }
 
 void CheckChartEnd(Game& game, bool chartFinished) {
@@ -94,8 +109,7 @@ void DrawPlayMarks(Game& game, bool lineTaken) {
     return;
   }
   if (game.steps != &game.chartSteps) return;  // a song played live has no best
-  ScoreName name = ScoreNameOf(game);
-  const Score* best = FindScore(game.scores.book, name.text, name.length, game.settings->level);
+  const Score* best = SongBest(game);
   if (best == nullptr) return;
   int length = std::snprintf(line, sizeof line, "BEST %d/%d", int(best->hits), int(best->arrows));
   Draw_SmallText(canvas, kFieldWidth / 2, kLineTop, line, length);

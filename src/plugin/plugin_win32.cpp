@@ -99,7 +99,7 @@ int __cdecl Init(winampVisModule* module) {
   }
   WriteLogLine("Event log started.");
   TellRefusedSettings(p.settings);
-  SetPadButtons(p.pad, p.settings.padButtons);
+  SetPadButtons(p.pad, p.settings.padButtonNumbers);
   if (!CreateGameWindow(p, module)) {
     // The host calls no Quit after a failed Init: let go of the log here,
     // or the file stays open for as long as the host runs.

@@ -14,36 +14,71 @@ void ResetSettings(Settings& settings) {
   settings.level = kDefaultLevel;
   settings.showFlame.store(kDefaultShowFlame, std::memory_order_relaxed);
   settings.autoChart = kDefaultAutoChart;
-  TakeOffsetAndKeys(settings, "0", kDefaultKeyList);
-  std::memcpy(settings.padButtons, kDefaultPadButtons, sizeof kDefaultPadButtons);
+  TakeTextSettings(settings, "0", kDefaultKeyList, kDefaultPadButtons);
   SetLogLinesOn(settings.writeLog != 0);
 }
 
+namespace {
+
+const char* SkipBlanks(const char* at) {
+  while (*at == ' ' || *at == '\t') ++at;
+  return at;
+}
+
+// The digits at `at`, blanks after them skipped, moving past them; a value
+// past `cap` is held at cap + 1. False when there is no digit.
+bool ReadDigits(const char*& at, int64_t cap, int64_t& value) {
+  if (*at < '0' || *at > '9') return false;
+  value = 0;
+  for (; *at >= '0' && *at <= '9'; ++at)
+    if (value <= cap) value = value * 10 + (*at - '0');
+  if (value > cap) value = cap + 1;
+  at = SkipBlanks(at);
+  return true;
+}
+
+}  // namespace
+
 bool ReadOffsetMs(const char* text, int32_t& offsetMs) {
   offsetMs = kDefaultOffsetMs;
-  const char* at = text;
-  while (*at == ' ' || *at == '\t') ++at;
+  const char* at = SkipBlanks(text);
   bool negative = *at == '-';
   if (*at == '-' || *at == '+') ++at;
-  if (*at < '0' || *at > '9') return false;
   int64_t value = 0;
-  for (; *at >= '0' && *at <= '9'; ++at)
-    if (value <= kOffsetLimitMs) value = value * 10 + (*at - '0');  // past the limit it is held anyway
-  while (*at == ' ' || *at == '\t') ++at;
-  if (*at != '\0') return false;
+  if (!ReadDigits(at, kOffsetLimitMs, value) || *at != '\0') return false;
   bool inRange = value <= kOffsetLimitMs;
-  if (!inRange) value = kOffsetLimitMs;
+  if (!inRange) value = kOffsetLimitMs;  // held
   offsetMs = int32_t(negative ? -value : value);
   return inRange;
 }
 
-void TakeOffsetAndKeys(Settings& settings, const char* offsetText, const char* keysText) {
+bool ParsePadButtons(const char* text, int32_t (&buttons)[4]) {
+  int32_t read[4];
+  const char* at = text;
+  for (int n = 0; n < 4; ++n) {
+    int64_t number = 0;
+    at = SkipBlanks(at);
+    if (!ReadDigits(at, kPadButtonMax, number) || number < 1 || number > kPadButtonMax) return false;
+    read[n] = int32_t(number);
+    for (int before = 0; before < n; ++before)
+      if (read[before] == read[n]) return false;
+    if (*at != (n + 1 < 4 ? ',' : '\0')) return false;
+    if (*at == ',') ++at;
+  }
+  std::memcpy(buttons, read, sizeof buttons);
+  return true;
+}
+
+void TakeTextSettings(Settings& settings, const char* offsetText, const char* keysText, const char* padText) {
   settings.refusedOffset[0] = '\0';
   if (!ReadOffsetMs(offsetText, settings.offsetMs))
     std::snprintf(settings.refusedOffset, sizeof settings.refusedOffset, "%s", offsetText);
   std::snprintf(settings.keysText, sizeof settings.keysText, "%s", keysText);
   settings.keysRefused = !ReadKeyList(keysText, settings.keys);
   if (settings.keysRefused) std::memcpy(settings.keys, kDefaultKeys, sizeof settings.keys);
+  std::snprintf(settings.padButtons, sizeof settings.padButtons, "%s", padText);
+  settings.padButtonsRefused = !ParsePadButtons(padText, settings.padButtonNumbers);
+  if (settings.padButtonsRefused) std::memcpy(settings.padButtonNumbers, kDefaultPadButtonNumbers, sizeof kDefaultPadButtonNumbers);
 }
 
 void TellRefusedSettings(const Settings& settings) {
@@ -53,6 +88,9 @@ void TellRefusedSettings(const Settings& settings) {
   if (settings.keysRefused)
     WriteLogLine("KEYS \"%s\" does not name four different keys: the game plays with %s.",
                  settings.keysText, kDefaultKeyList);
+  if (settings.padButtonsRefused)
+    WriteLogLine("PAD_BUTTONS \"%s\" does not name four different buttons from 1 to 32: the pad plays with %s.",
+                 settings.padButtons, kDefaultPadButtons);
 }
 
 int BuildBesideModulePath(const char* modulePath, const char* fileName,

@@ -23,6 +23,8 @@ constexpr int32_t kDefaultOffsetMs = 0;
 constexpr int32_t kOffsetLimitMs = 500;  // OFFSET_MS runs from -500 to 500
 constexpr int kSettingTextSize = 64;     // room for a setting kept as text
 constexpr char kDefaultPadButtons[] = "1,2,3,4";
+constexpr int32_t kDefaultPadButtonNumbers[4] = {1, 2, 3, 4};
+constexpr int32_t kPadButtonMax = 32;  // the highest button Windows reports
 
 // The plug-in's settings: one value that lives as long as the module, read
 // at Init and in Config and written back at Quit and after the dialog's OK.
@@ -65,15 +67,18 @@ struct Settings {
   uint32_t keys[4] = {kDefaultKeys[0], kDefaultKeys[1], kDefaultKeys[2], kDefaultKeys[3]};
 
   // What reading the file found wrong, for Init to tell the log: OFFSET_MS
-  // as the file had it, when it was not a number or out of range, and KEYS
-  // when it named no four different keys.
+  // as the file had it, when it was not a number or out of range, KEYS
+  // when it named no four different keys, PAD_BUTTONS no four buttons.
   char refusedOffset[kSettingTextSize] = {};
   bool keysRefused = false;
+  bool padButtonsRefused = false;
   // PAD_BUTTONS: the pad's buttons for left, down, up, right, as the user
-  // wrote them; Init reads the numbers from it (play/pad_input.h), and it
-  // is written back as it was, so nothing typed there is lost. Written by
-  // reading the file only; read by Init and the writer.
+  // wrote them, written back unchanged so nothing typed there is lost, and
+  // the four 1-based button numbers it names (the default 1,2,3,4 when it
+  // names no four different ones). Written by reading the file only; read
+  // by Init and the writer.
   char padButtons[kPathSize] = "1,2,3,4";
+  int32_t padButtonNumbers[4] = {1, 2, 3, 4};
 
   // Where plugin.ini and the log live, with its final backslash; empty until
   // chosen, and when no folder name fits (settings_win32.cpp).
@@ -94,23 +99,29 @@ struct Settings {
 // missing, and tells the event log whether to write.
 void ResetSettings(Settings& settings);
 
-// The name of the file `fileName` in the folder of the module whose full
-// path is `modulePath`: the module path cut just after its last backslash
-// (or to nothing when it has none) and `fileName` appended. Returns 1 and
-// fills `out`; returns 0 and leaves `out` empty when the result would not
-// fit in kPathSize bytes, so no file is ever looked up in the wrong place.
 // Reads OFFSET_MS from the file's `text` into `offsetMs`: a whole number,
 // blanks around it allowed, held to -500..500; anything else is 0. Returns
 // false when the text was not taken as it stands (held, or not a number).
 bool ReadOffsetMs(const char* text, int32_t& offsetMs);
 
-// Reads the file's texts of OFFSET_MS and KEYS into `settings`, noting what
-// it refused.
-void TakeOffsetAndKeys(Settings& settings, const char* offsetText, const char* keysText);
+// Reads PAD_BUTTONS' text: four button numbers from 1 to kPadButtonMax,
+// all different, separated by commas (blanks around each allowed). Returns
+// true and fills `buttons` in lane order; false, leaving `buttons` as it
+// was, for anything else.
+bool ParsePadButtons(const char* text, int32_t (&buttons)[4]);
+
+// Takes the file's texts of OFFSET_MS, KEYS and PAD_BUTTONS into
+// `settings`, noting what it refused.
+void TakeTextSettings(Settings& settings, const char* offsetText, const char* keysText, const char* padText);
 
 // One log line for each setting the file had wrong, saying what the game
 // plays with instead. Init calls it once the log is open.
 void TellRefusedSettings(const Settings& settings);
 
+// The name of the file `fileName` in the folder of the module whose full
+// path is `modulePath`: the module path cut just after its last backslash
+// (or to nothing when it has none) and `fileName` appended. Returns 1 and
+// fills `out`; returns 0 and leaves `out` empty when the result would not
+// fit in kPathSize bytes, so no file is ever looked up in the wrong place.
 int BuildBesideModulePath(const char* modulePath, const char* fileName,
                           char (&out)[kPathSize]);

@@ -127,8 +127,9 @@ void ReadSettings(Settings& settings, const winampVisModule* module) {
   char keysText[kSettingTextSize];
   GetPrivateProfileStringA(section, "OFFSET_MS", "0", offsetText, kSettingTextSize, path);
   GetPrivateProfileStringA(section, "KEYS", kDefaultKeyList, keysText, kSettingTextSize, path);
-  TakeOffsetAndKeys(settings, offsetText, keysText);
-  GetPrivateProfileStringA(section, "PAD_BUTTONS", kDefaultPadButtons, settings.padButtons, kPathSize, path);
+  char padText[kPathSize];
+  GetPrivateProfileStringA(section, "PAD_BUTTONS", kDefaultPadButtons, padText, kPathSize, path);
+  TakeTextSettings(settings, offsetText, keysText, padText);
   SetLogLinesOn(settings.writeLog != 0);
 }
 

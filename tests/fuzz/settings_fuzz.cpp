@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake.files[path] = "#BPM:120;\r\n#SINGLE:BASIC:3:\r\n4286;\r\n#SINGLE:ANOTH:5:\r\n1379;\r\n";
   LoadStepChart(fakePlatform, testSettings, testGame.chart, title.c_str());
   std::string setting = title.substr(0, kSettingTextSize - 1);
-  TakeOffsetAndKeys(testSettings, setting.c_str(), setting.c_str());
+  TakeTextSettings(testSettings, setting.c_str(), setting.c_str(), setting.c_str());
   Check(testSettings.offsetMs >= -kOffsetLimitMs && testSettings.offsetMs <= kOffsetLimitMs);
   testGame.clock.offsetMs = testSettings.offsetMs;
   ScoreBook book, again;

@@ -27,7 +27,8 @@ TEST(PadButtons, FourDifferentButtonsFromOneToThirtyTwoOrNothing) {
 
 TEST(PadReading, ButtonsAndTheHatsDirectionsAreLanes) {
   PadState pad;
-  SetPadButtons(pad, "5,6,7,32");
+  const int32_t buttons[kLaneCount] = {5, 6, 7, 32};
+  SetPadButtons(pad, buttons);
   struct Case { uint32_t buttons, hat, lanes; };
   const Case cases[] = {
       {1u << 4, kCentred, kLeft}, {1u << 31, kCentred, kRight}, {0b1111, kCentred, 0},

@@ -94,7 +94,7 @@ TEST(Settings, KeysNameFourDifferentKeysOrTheDefaultsPlay) {
   };
   for (const Case& c : cases) {
     Settings settings;
-    TakeOffsetAndKeys(settings, "0", c.text);
+    TakeTextSettings(settings, "0", c.text, kDefaultPadButtons);
     EXPECT_EQ(settings.keysRefused, !c.read) << c.text;
     EXPECT_STREQ(settings.keysText, c.text) << "kept as written";
     const uint32_t* expected = c.read ? c.keys : kDefaultKeys;
