@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -111,9 +113,38 @@ bool WineFaultedOnItsOwnSide(const std::string& stderrText) {
          Tested().runner.find("wine-run32") != std::string::npos;
 }
 
+// A plug-in folder as it was before a run: every file's name, and the bytes
+// of those the plug-in may write (settings, charts, scores, logs; not the
+// songs or the DLL), so that a run made again meets what the first met.
+class FolderSnapshot {
+ public:
+  explicit FolderSnapshot(const std::string& folder) : folder_(folder) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+      if (!entry.is_regular_file()) continue;
+      std::string path = entry.path().string();
+      files_[path] = entry.file_size() <= kKeptBytes ? std::optional<std::string>(ReadFile(path)) : std::nullopt;
+    }
+  }
+
+  void Restore() const {
+    std::vector<std::filesystem::path> added;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_))
+      if (entry.is_regular_file() && files_.count(entry.path().string()) == 0) added.push_back(entry.path());
+    for (const auto& path : added) std::filesystem::remove(path);
+    for (const auto& [path, bytes] : files_)
+      if (bytes) WriteFile(path, *bytes);
+  }
+
+ private:
+  static constexpr std::uintmax_t kKeptBytes = 256 * 1024;
+  std::string folder_;
+  std::map<std::string, std::optional<std::string>> files_;
+};
+
 }  // namespace
 
-HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds) {
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds,
+                             const std::function<void()>& beforeEachRun) {
   // A plug-in that hangs its host fails the test instead of hanging it.
   std::string command = "cd " + ShellQuote(folder) + " && timeout -k 5 " + std::to_string(limitSeconds) + " " +
                         Tested().runner + " " +
@@ -125,7 +156,10 @@ HostRun RunHostWithArguments(const std::string& folder, const std::string& argum
   // with 75 and says so. That is Wine's fault, not the plug-in's: the run is
   // made again, up to twice, and the last run's outcome is the test's. So
   // is a run in which Wine faulted in its own 64-bit code.
+  const FolderSnapshot before(folder);
   for (int attempt = 0; attempt < 3; ++attempt) {
+    if (attempt > 0) before.Restore();
+    if (beforeEachRun) beforeEachRun();
     int status = std::system(command.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.stderrText = ReadFile(folder + "/stderr.txt");
@@ -138,7 +172,8 @@ HostRun RunHostWithArguments(const std::string& folder, const std::string& argum
   return run;
 }
 
-HostRun RunHost(const std::string& folder, const std::string& scenario) {
+HostRun RunHost(const std::string& folder, const std::string& scenario,
+                const std::function<void()>& beforeEachRun) {
   WriteFile(folder + "/scenario.txt", scenario);
   std::remove((folder + "/journal.jsonl").c_str());
   // The scenario's own length (its last timed line) plus room for Wine's
@@ -147,7 +182,7 @@ HostRun RunHost(const std::string& folder, const std::string& scenario) {
   std::istringstream lines(scenario);
   for (std::string line; std::getline(lines, line);) lastMs = std::max(lastMs, std::atoi(line.c_str()));
   return RunHostWithArguments(folder, "--journal journal.jsonl vis_stompara.dll scenario.txt",
-                              std::max(120, lastMs / 1000 + 120));
+                              std::max(120, lastMs / 1000 + 120), beforeEachRun);
 }
 
 std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,10 +35,15 @@ const TestedModule& Tested();
 std::string MakePluginFolder(const std::string& name);
 
 // Runs the harness in `folder` on its vis_stompara.dll with `scenario`.
-HostRun RunHost(const std::string& folder, const std::string& scenario);
+// A run that Wine itself spoiled is made again on the folder as it was
+// before the first; `beforeEachRun`, when given, is called before every run
+// (a test that changes the folder while the harness runs starts over in it).
+HostRun RunHost(const std::string& folder, const std::string& scenario,
+                const std::function<void()>& beforeEachRun = {});
 // Runs the harness with the given arguments (after the program) in `folder`,
 // ending it as hung after `limitSeconds`.
-HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds = 120);
+HostRun RunHostWithArguments(const std::string& folder, const std::string& arguments, int limitSeconds = 120,
+                             const std::function<void()>& beforeEachRun = {});
 
 // The journal's events named `event`, in order.
 std::vector<JournalEvent> EventsNamed(const HostRun& run, const std::string& event);

@@ -183,16 +183,21 @@ TEST(Shell, SecondRunLeavesOnlyItsOwnLogLines) {
 
 TEST(Shell, LoggingSwitchedOnWhileRunningWritesNoLog) {
   std::string folder = MakePluginFolder("log-late");
-  WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=0\r\n");
   // Once the plug-in runs, switch logging on in the file; Config re-reads it.
-  std::thread editor([&folder] {
-    for (int tries = 0; tries < 600; ++tries) {
-      if (ReadFile(folder + "/journal.jsonl").find("\"init\"") != std::string::npos) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\n");
-  });
-  HostRun run = RunHost(folder, "0 play\n1500 config\n1900 dialog escape\n2000 quit\n");
+  // A run made again starts with logging off and is edited afresh.
+  std::thread editor;
+  auto editOnceRunning = [&folder, &editor] {
+    if (editor.joinable()) editor.join();
+    WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=0\r\n");
+    editor = std::thread([&folder] {
+      for (int tries = 0; tries < 600; ++tries) {
+        if (ReadFile(folder + "/journal.jsonl").find("\"init\"") != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      WriteFile(folder + "/plugin.ini", "[Stompara for Winamp]\r\nWRITE_LOG=1\r\n");
+    });
+  };
+  HostRun run = RunHost(folder, "0 play\n1500 config\n1900 dialog escape\n2000 quit\n", editOnceRunning);
   editor.join();
   ASSERT_EQ(run.exitCode, 0) << run.stderrText;
   EXPECT_EQ(EventsNamed(run, "config-returned").size(), 1u);

@@ -233,6 +233,17 @@ void RunAction(Host& host, const ScenarioAction& action) {
   }
 }
 
+// Whether an action sets what the first Render meets: the song and its
+// state, at time 0.
+bool SetsTheStage(const ScenarioAction& action) {
+  switch (action.kind) {
+    case ActionKind::Play: case ActionKind::Pause: case ActionKind::Stop: case ActionKind::Seek:
+    case ActionKind::Select: case ActionKind::FileName: case ActionKind::Title:
+      return action.atMs == 0;
+    default: return false;
+  }
+}
+
 void PumpFor(int64_t ms) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(ms > 0 ? ms : 0), QS_ALLINPUT);
   MSG message;
@@ -254,9 +265,11 @@ void RunScenario(Host& host) {
   while (host.lastInitResult.load() == -1 && SessionRunning(host)) PumpFor(5);
   int64_t start = NowMs();
   for (const ScenarioAction& action : host.scenario.actions) {
+    if (!SetsTheStage(action)) host.stageSet = true;
     WaitUntil(host, start + action.atMs);
     RunAction(host, action);
   }
+  host.stageSet = true;
 }
 
 int Fail(int code, const std::string& message) {

@@ -36,6 +36,9 @@ struct Host {
   winampVisModule* module = nullptr;
   HWND mainWindow = nullptr;
   std::atomic<int> lastInitResult{-1};  // -1 until an Init has returned
+  // Set once the scenario's playback actions at time 0 have run: the first
+  // Render waits for them, so it meets the song as the scenario sets it.
+  std::atomic<bool> stageSet{false};
   // The playlist's names as the player gives them: in the system's ANSI
   // code page (request 211; characters it lacks become "?") and in wide
   // characters (request 214). The scenario spells them in UTF-8.

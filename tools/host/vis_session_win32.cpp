@@ -96,8 +96,11 @@ DWORD WINAPI RunSession(LPVOID parameter) {
   Host& host = *static_cast<Host*>(parameter);
   winampVisModule* module = host.module;
   if (CallInit(host, module) != 0) return 0;
+  bool going = true;
+  for (int64_t until = NowMs() + 2000; going && !host.stageSet && NowMs() < until;)
+    going = PumpUntil(NowMs() + 2, stopEvent);
   int64_t due = NowMs();
-  while (PumpUntil(due, stopEvent) && CallRender(host, module)) due = NextFrameDue(host.scenario, due, module);
+  while (going && PumpUntil(due, stopEvent) && CallRender(host, module)) due = NextFrameDue(host.scenario, due, module);
   CallQuit(host, module);
   return 0;
 }
