@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <iterator>
 #include <limits>
 
 #include "chart/msd_format.h"
@@ -46,10 +47,14 @@ constexpr double kMinPeriodicity = 0.14;  // the autocorrelation at the beat, to
 constexpr double kAgreeShare = 0.02;      // five estimates in a row agreeing within 2 % lock...
 constexpr int kEstimatesToLock = 5;
 constexpr double kLockHeardMs = 5000;     // ...once 5 s are heard
-constexpr double kKeepShare = 0.04;       // the locked tempo holds within 4 %
+constexpr double kKeepShare = 0.04;       // the locked tempo holds within 4 %...
+constexpr double kSameBeat[] = {1, 0.5, 2};  // ...of the beat, its half or double
+constexpr double kCrossBeat[] = {0.75, 4.0 / 3};  // ...or of a dotted eighth or a half-note triplet
+constexpr double kStillHeardShare = 0.8;  // while the beat itself keeps 80 % of their periodicity
 constexpr int kDisagreementsToLose = 12;  // three seconds of estimates that do not
 constexpr double kPhaseGain = 0.3;        // of the estimate's phase taken at each estimate
 constexpr double kPeriodGain = 0.02;      // of its lead or lag taken into the period
+constexpr double kCombPeriodGain = 0.05;  // of the comb's period at the locked beat taken
 constexpr int kPhaseJumps = 3;            // estimates off the beat before the phase follows them
 constexpr double kSilenceToLoseMs = 1500;
 
@@ -205,7 +210,7 @@ struct LiveChart::State {
 
   // The beat's period and latest beat in the envelope's last seconds, and how
   // periodic it is; false when too little is heard or all of it is silence.
-  bool Estimate(double& period, double& lastBeat, double& periodicity) {
+  bool Estimate(double& period, double& lastBeat, double& periodicity, double& heardMs) {
     int64_t first = std::max(listenPoint, newestPoint - kWindowPoints + 1);
     int n = int(newestPoint - first + 1);
     if (n < kFirstEstimatePoints) return false;
@@ -234,7 +239,8 @@ struct LiveChart::State {
       if (score > bestScore) bestScore = score, best = lag;
     }
     periodicity = CorrelationAt(best);
-    Comb(best * kPointMs, double(newestPoint) * kPointMs, double(n - 1) * kPointMs, period, lastBeat);
+    heardMs = double(n - 1) * kPointMs;
+    Comb(best * kPointMs, double(newestPoint) * kPointMs, heardMs, period, lastBeat);
     return true;
   }
 
@@ -263,7 +269,8 @@ struct LiveChart::State {
   }
 
   // One estimate taken: locks, follows the locked beat, or loses it.
-  void Follow(double period, double lastBeat, double periodicity, double nowMs, LiveDecision& decision) {
+  void Follow(double period, double lastBeat, double periodicity, double heardMs, double nowMs,
+              LiveDecision& decision) {
     if (!locked) {
       if (periodicity < kMinPeriodicity) {
         agreeing = 0;
@@ -282,11 +289,19 @@ struct LiveChart::State {
       decision.lockedAfterMs = int32_t(std::lround(nowMs - listenMs));
       return;
     }
-    // The estimate may hear the locked beat, its half or its double.
-    double ratio = period / periodMs, unit = 0;
-    for (double level : {1.0, 0.5, 2.0})
-      if (unit == 0 && std::fabs(ratio / level - 1) < kKeepShare) unit = level;
-    if (periodicity < kMinPeriodicity / 2 || unit == 0) {
+    // The estimate may hear the locked beat, its half or its double, or the
+    // dotted eighths and half-note triplets of a syncopated riff, as long as
+    // the beat itself still is heard about as strongly; anything else is
+    // another tempo.
+    double ratio = period / periodMs, lag = periodMs / kPointMs;
+    auto closeTo = [ratio](double level) { return std::fabs(ratio / level - 1) < kKeepShare; };
+    bool sameMetre = std::any_of(std::begin(kSameBeat), std::end(kSameBeat), closeTo);
+    if (!sameMetre && std::any_of(std::begin(kCrossBeat), std::end(kCrossBeat), closeTo)) {
+      double beatHeard = std::max({CorrelationAt(lag), CorrelationAt(lag / 2),
+                                   CorrelationAt(std::min(2 * lag, double(kLongestLag - 1)))});
+      sameMetre = beatHeard >= kStillHeardShare * periodicity;
+    }
+    if (periodicity < kMinPeriodicity / 2 || !sameMetre) {
       if (++disagreements >= kDisagreementsToLose) {
         ListenAgain(nowMs);
         decision.listening = true;
@@ -294,15 +309,16 @@ struct LiveChart::State {
       return;
     }
     disagreements = 0;
-    periodMs += 0.25 * (period / unit - periodMs);
-    // The anchor moves to the latest beat, nudged towards the estimate's
-    // (on the finer of the two grids when the estimate hears the double).
-    double step = periodMs * std::min(1.0, unit);
+    // The beat itself is followed at the locked period, whatever level the
+    // estimate heard.
+    Comb(periodMs, double(newestPoint) * kPointMs, heardMs, period, lastBeat);
+    periodMs += kCombPeriodGain * (period - periodMs);
+    // The anchor moves to the latest beat, nudged towards the estimate's.
     double beats = std::round((lastBeat - anchorMs) / periodMs);
     double predicted = anchorMs + beats * periodMs;
     double off = lastBeat - predicted;
-    off -= step * std::round(off / step);
-    if (std::fabs(off) <= step / 6) {
+    off -= periodMs * std::round(off / periodMs);
+    if (std::fabs(off) <= periodMs / 6) {
       // A phase that keeps drifting the same way is a period a little off.
       periodMs += kPeriodGain * off;
       anchorMs = predicted + kPhaseGain * off;
@@ -429,8 +445,9 @@ LiveDecision LiveChart::Hear(const LiveFrame& frame) {
   }
   if (position >= s.nextEstimateMs) {
     s.nextEstimateMs = position + kEstimateEveryMs;
-    double period = 0, lastBeat = 0, periodicity = 0;
-    if (s.Estimate(period, lastBeat, periodicity)) s.Follow(period, lastBeat, periodicity, position, decision);
+    double period = 0, lastBeat = 0, periodicity = 0, heardMs = 0;
+    if (s.Estimate(period, lastBeat, periodicity, heardMs))
+      s.Follow(period, lastBeat, periodicity, heardMs, position, decision);
   }
   if (s.locked) s.Spawn(frame, decision);
   return decision;

@@ -12,8 +12,10 @@
 // BPM, between 60 and 180 BPM) and then the beat's period and phase
 // together (the comb of beats that lies on the most onset strength, recent
 // beats counting most). Five estimates in a row that agree, once 5 s are
-// heard, lock the beat; later estimates (of the beat, its half or its
-// double) nudge its phase and period. The beats are predicted one arrow's
+// heard, lock the beat. A later estimate that hears the beat, its half or
+// double, or a syncopated riff's dotted eighths or half-note triplets while
+// the beat itself still sounds, keeps it: the comb at the locked period then
+// nudges its phase and period. The beats are predicted one arrow's
 // rise ahead (about 2.45 s at 25 ms a frame, from the frames' own pace),
 // and each arrow is spawned on the frame nearest its beat's arrival less
 // that rise.

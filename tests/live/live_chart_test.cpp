@@ -18,6 +18,7 @@ struct Clicks {
   double beatMs = 500;
   double firstMs = 300;
   double quietFromMs = 1e12;
+  double riffMs = 0;  // a louder click this far apart as well, when not 0
   double Sample(double ms, uint32_t& noise) const {
     noise = noise * 1664525u + 1013904223u;
     if (ms >= quietFromMs) return 0;
@@ -26,6 +27,8 @@ struct Clicks {
     double since = std::fmod(ms - firstMs, beatMs);
     long beat = long((ms - firstMs) / beatMs);
     if (since < 5) x += (beat % 4 == 0 ? 0.8 : 0.5) * std::sin(2 * 3.14159265 * 180 * since / 1000) * (1 - since / 5);
+    double riff = riffMs > 0 ? std::fmod(ms - firstMs, riffMs) : 1e9;
+    if (riff < 5) x += 0.6 * std::sin(2 * 3.14159265 * 90 * riff / 1000) * (1 - riff / 5);
     return x;
   }
 };
@@ -153,20 +156,33 @@ TEST(LiveChart, SilenceAndFullLanesSpawnNothing) {
 }
 
 // A new song at another tempo, and a break of silence: the beat is lost,
-// the chart listens again and locks on what comes next.
+// the chart listens again and locks on what comes next. A tempo a dotted
+// eighth of the old beat apart is another tempo too once the old beat is gone.
 TEST(LiveChart, ANewTempoOrABreakIsListenedToAfresh) {
-  Clicks first, second;
-  second.beatMs = 400;  // 150 BPM
+  Clicks first;
+  for (double beatMs : {400.0, 375.0}) {
+    Clicks second;
+    second.beatMs = beatMs;
+    LiveChart chart;
+    chart.Listen();
+    Heard heard = Play(chart, first, 40000, 0, &second, 20000);
+    ASSERT_EQ(heard.lockedAt.size(), 2u) << beatMs;
+    ASSERT_EQ(heard.listeningAt.size(), 1u) << beatMs;
+    EXPECT_GT(heard.listeningAt[0], 20000);
+    EXPECT_LT(heard.listeningAt[0], 30000) << "once the estimates have disagreed for 3 s";
+    EXPECT_NEAR(heard.bpms[1], 60000 / beatMs, 1.5);
+    for (const Arrow& a : heard.arrows)
+      EXPECT_FALSE(a.at > heard.listeningAt[0] && a.at < heard.lockedAt[1]) << "nothing spawned while listening";
+  }
+
+  // A riff of dotted eighths over the same beat keeps it.
+  Clicks riff = first;
+  riff.riffMs = 375;
   LiveChart chart;
   chart.Listen();
-  Heard heard = Play(chart, first, 40000, 0, &second, 20000);
-  ASSERT_EQ(heard.lockedAt.size(), 2u);
-  ASSERT_EQ(heard.listeningAt.size(), 1u);
-  EXPECT_GT(heard.listeningAt[0], 20000);
-  EXPECT_LT(heard.listeningAt[0], 30000) << "once the estimates have disagreed for 3 s";
-  EXPECT_NEAR(heard.bpms[1], 150, 1.5);
-  for (const Arrow& a : heard.arrows)
-    EXPECT_FALSE(a.at > heard.listeningAt[0] && a.at < heard.lockedAt[1]) << "nothing spawned while listening";
+  Heard heard = Play(chart, first, 40000, 0, &riff, 20000);
+  EXPECT_EQ(heard.lockedAt.size(), 1u);
+  EXPECT_TRUE(heard.listeningAt.empty());
 
   Clicks broken = first;
   broken.quietFromMs = 15000;  // after the click at 14.8 s (the noise is below the 8 bits)

@@ -11,7 +11,9 @@
 // after the first 15 s are scored against the track's beat grid (a human
 // chart's tempo map, or the synthesised beats): the share within 35 ms of
 // an eighth, arrows a second, when it locked and on what, the first arrow
-// on the target row. Run by hand; prints one row per track.
+// on the target row. A song's arrows are scored as well against the beats the
+// generator finds in its own audio, which tells a live chart late on the
+// music from a human chart that leads it. Run by hand; prints one row per track.
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/audio_analysis.h"
+#include "analysis/beat_grid.h"
 #include "tools/chart/convert/tool_files.h"
 #include "tools/chart/evaluate/chart_score.h"
 #include "tools/chart/evaluate/evaluate_command.h"
@@ -43,8 +47,23 @@ struct Track {
 };
 
 void PrintHeader() {
-  std::printf("%-24s %8s %9s %7s %8s %8s %7s %8s  %-14s %s\n", "track", "BPM", "locked on", "at s", "1st arr",
-              "on-grid", "S a/s", "median", "A/E a/s", "losses");
+  std::printf("%-24s %8s %9s %7s %8s %8s %7s %8s  %-14s %6s  %s\n", "track", "BPM", "locked on", "at s", "1st arr",
+              "on-grid", "S a/s", "median", "A/E a/s", "losses", "audio's grid: on, median");
+}
+
+// The beats the generator finds in the track's own audio: where the music's
+// beats are, apart from where a human charted them.
+std::vector<double> AudioBeats(const std::vector<float>& frames, int channels, int rate) {
+  std::vector<float> mono(frames.size() / size_t(channels));
+  for (size_t i = 0; i < mono.size(); ++i) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += frames[i * size_t(channels) + size_t(c)];
+    mono[i] = sum / float(channels);
+  }
+  BeatGrid grid;
+  std::string error;
+  bool ok = FitBeatGrid(AnalyseSamples(mono, rate), grid, error);
+  return ok ? grid.beatsMs : std::vector<double>();
 }
 
 // What hearing a frame took over every frame replayed, in µs.
@@ -58,20 +77,23 @@ void PrintCost() {
               at(0.99), hearMicros.back(), hearMicros.size());
 }
 
-bool PrintScore(const std::string& name, double bpm, const LiveReplay& standard, const LiveScore& s, const char* dense) {
+bool PrintScore(const std::string& name, double bpm, const LiveReplay& standard, const LiveScore& s, const char* dense,
+                const LiveScore* audio = nullptr) {
   char locked[32] = "never", at[16] = "-", first[16] = "-";
   if (!standard.lockedBpm.empty()) {
     std::snprintf(locked, sizeof locked, "%.1f", standard.lockedBpm.front());
     std::snprintf(at, sizeof at, "%.1f", s.firstLockMs / 1000);
   }
   if (s.firstArrivalMs >= 0) std::snprintf(first, sizeof first, "%.1f", s.firstArrivalMs / 1000);
-  std::printf("%-24.24s %8.1f %9s %7s %8s %7.1f%% %7.2f %+7.1f  %-14s %zu\n", name.c_str(), bpm, locked, at,
+  std::printf("%-24.24s %8.1f %9s %7s %8s %7.1f%% %7.2f %+7.1f  %-14s %6zu", name.c_str(), bpm, locked, at,
               first, s.onGridShare * 100, s.arrowsPerSecond, s.medianOffMs, dense, standard.lostAtMs.size());
+  if (audio != nullptr) std::printf("  %5.1f%% %+6.1f", audio->onGridShare * 100, audio->medianOffMs);
+  std::printf("\n");
   std::fflush(stdout);
   return s.onGridShare >= 0.85;
 }
 
-bool PrintRow(const std::string& name, const Track& track, double toMs) {
+bool PrintRow(const std::string& name, const Track& track, double toMs, bool againstAudio = false) {
   LiveScore scores[3];
   LiveReplay standard;
   for (int level = 0; level < 3; ++level) {
@@ -84,7 +106,12 @@ bool PrintRow(const std::string& name, const Track& track, double toMs) {
   }
   char dense[32];
   std::snprintf(dense, sizeof dense, "%.2f/%.2f", scores[1].arrowsPerSecond, scores[2].arrowsPerSecond);
-  return PrintScore(name, track.bpm, standard, scores[0], dense);
+  LiveScore audio;
+  if (againstAudio) {
+    std::vector<double> audioBeats = AudioBeats(track.frames, track.channels, track.rate);
+    audio = ScoreLive(standard, audioBeats, kScoredFromMs, toMs);
+  }
+  return PrintScore(name, track.bpm, standard, scores[0], dense, againstAudio ? &audio : nullptr);
 }
 
 // Arrows and locks as the plug-in's log tells them ("Live arrow 4 at 12000
@@ -217,7 +244,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: %s\n", folder.string().c_str(), error.c_str());
       continue;
     }
-    good += PrintRow(folder.filename().string(), track, toMs);
+    fs::path name = folder.has_filename() ? folder.filename() : folder.parent_path().filename();
+    good += PrintRow(name.string(), track, toMs, true);
     ++rows;
   }
   std::printf("%d of %d songs with 85%% of Standard arrows on the grid\n", good, rows);
