@@ -46,9 +46,9 @@ struct Track {
   double bpm = 0;
 };
 
-void PrintHeader() {
+void PrintHeader(bool againstAudio) {
   std::printf("%-24s %8s %9s %7s %8s %8s %7s %8s  %-14s %6s  %s\n", "track", "BPM", "locked on", "at s", "1st arr",
-              "on-grid", "S a/s", "median", "A/E a/s", "losses", "audio's grid: on, median");
+              "on-grid", "S a/s", "median", "A/E a/s", "losses", againstAudio ? "audio's grid: on, median" : "");
 }
 
 // The beats the generator finds in the track's own audio: where the music's
@@ -231,9 +231,10 @@ int Patterns() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  PrintHeader();
+  bool fromLog = argc == 4 && std::string(argv[1]) == "--from-log";
+  PrintHeader(argc >= 2 && !fromLog);
   if (argc < 2) return Patterns();
-  if (argc == 4 && std::string(argv[1]) == "--from-log") return ScoreLog(argv[2], argv[3]);
+  if (fromLog) return ScoreLog(argv[2], argv[3]);
   int failures = 0, good = 0, rows = 0;
   std::vector<std::string> inputs(argv + 1, argv + argc);
   for (const fs::path& folder : FindSongFolders(inputs, failures)) {
