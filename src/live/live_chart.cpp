@@ -313,11 +313,11 @@ struct LiveChart::State {
     // estimate heard.
     Comb(periodMs, double(newestPoint) * kPointMs, heardMs, period, lastBeat);
     periodMs += kCombPeriodGain * (period - periodMs);
-    // The anchor moves to the latest beat, nudged towards the estimate's.
+    // The anchor is nudged towards the comb's latest beat, or moved there
+    // once the beat has been heard well off it a few times running.
     double beats = std::round((lastBeat - anchorMs) / periodMs);
     double predicted = anchorMs + beats * periodMs;
     double off = lastBeat - predicted;
-    off -= periodMs * std::round(off / periodMs);
     if (std::fabs(off) <= periodMs / 6) {
       // A phase that keeps drifting the same way is a period a little off.
       periodMs += kPeriodGain * off;
