@@ -208,9 +208,9 @@ struct LiveChart::State {
     heardAny = true;
   }
 
-  // The beat's period and latest beat in the envelope's last seconds, and how
-  // periodic it is; false when too little is heard or all of it is silence.
-  bool Estimate(double& period, double& lastBeat, double& periodicity, double& heardMs) {
+  // The beat's period in the envelope's last `heardMs`, and how periodic it
+  // is; false when too little is heard or all of it is silence.
+  bool Estimate(double& period, double& periodicity, double& heardMs) {
     int64_t first = std::max(listenPoint, newestPoint - kWindowPoints + 1);
     int n = int(newestPoint - first + 1);
     if (n < kFirstEstimatePoints) return false;
@@ -238,9 +238,9 @@ struct LiveChart::State {
       double score = std::exp(-0.5 * octaves * octaves) * sum;
       if (score > bestScore) bestScore = score, best = lag;
     }
+    period = best * kPointMs;
     periodicity = CorrelationAt(best);
     heardMs = double(n - 1) * kPointMs;
-    Comb(best * kPointMs, double(newestPoint) * kPointMs, heardMs, period, lastBeat);
     return true;
   }
 
@@ -268,14 +268,17 @@ struct LiveChart::State {
     lastBeat = end - bestPhase;
   }
 
-  // One estimate taken: locks, follows the locked beat, or loses it.
-  void Follow(double period, double lastBeat, double periodicity, double heardMs, double nowMs,
-              LiveDecision& decision) {
+  // One estimate taken: locks, follows the locked beat, or loses it. The
+  // comb finds the beat's phase: at the estimate's period before the lock,
+  // at the locked period after it, whatever level the estimate heard.
+  void Follow(double period, double periodicity, double heardMs, double nowMs, LiveDecision& decision) {
+    double end = double(newestPoint) * kPointMs, lastBeat = 0;
     if (!locked) {
       if (periodicity < kMinPeriodicity) {
         agreeing = 0;
         return;
       }
+      Comb(period, end, heardMs, period, lastBeat);
       agreeing = agreeing > 0 && std::fabs(period / agreedPeriodMs - 1) < kAgreeShare ? agreeing + 1 : 1;
       agreedPeriodMs = period;
       if (agreeing < kEstimatesToLock || nowMs - listenMs < kLockHeardMs) return;
@@ -309,9 +312,7 @@ struct LiveChart::State {
       return;
     }
     disagreements = 0;
-    // The beat itself is followed at the locked period, whatever level the
-    // estimate heard.
-    Comb(periodMs, double(newestPoint) * kPointMs, heardMs, period, lastBeat);
+    Comb(periodMs, end, heardMs, period, lastBeat);
     periodMs += kCombPeriodGain * (period - periodMs);
     // The anchor is nudged towards the comb's latest beat, or moved there
     // once the beat has been heard well off it a few times running.
@@ -445,9 +446,8 @@ LiveDecision LiveChart::Hear(const LiveFrame& frame) {
   }
   if (position >= s.nextEstimateMs) {
     s.nextEstimateMs = position + kEstimateEveryMs;
-    double period = 0, lastBeat = 0, periodicity = 0, heardMs = 0;
-    if (s.Estimate(period, lastBeat, periodicity, heardMs))
-      s.Follow(period, lastBeat, periodicity, heardMs, position, decision);
+    double period = 0, periodicity = 0, heardMs = 0;
+    if (s.Estimate(period, periodicity, heardMs)) s.Follow(period, periodicity, heardMs, position, decision);
   }
   if (s.locked) s.Spawn(frame, decision);
   return decision;
