@@ -53,17 +53,20 @@ void PrintHeader(bool againstAudio) {
 
 // The beats the generator finds in the track's own audio: where the music's
 // beats are, apart from where a human charted them.
-std::vector<double> AudioBeats(const std::vector<float>& frames, int channels, int rate) {
-  std::vector<float> mono(frames.size() / size_t(channels));
-  for (size_t i = 0; i < mono.size(); ++i) {
-    float sum = 0;
-    for (int c = 0; c < channels; ++c) sum += frames[i * size_t(channels) + size_t(c)];
-    mono[i] = sum / float(channels);
-  }
+std::vector<double> AudioBeats(const Track& track) {
+  AnalysisStream stream;
+  AudioAnalysis analysis;
   BeatGrid grid;
   std::string error;
-  bool ok = FitBeatGrid(AnalyseSamples(mono, rate), grid, error);
-  return ok ? grid.beatsMs : std::vector<double>();
+  if (!stream.Start(track.rate, track.channels, error)) return {};
+  stream.Feed(track.frames.data(), track.frames.size() / size_t(track.channels));
+  stream.Finish(analysis);
+  return FitBeatGrid(analysis, grid, error) ? grid.beatsMs : std::vector<double>();
+}
+
+// A song folder's name, given with or without a trailing slash.
+std::string SongName(const fs::path& folder) {
+  return (folder.has_filename() ? folder.filename() : folder.parent_path().filename()).string();
 }
 
 // What hearing a frame took over every frame replayed, in µs.
@@ -108,8 +111,7 @@ bool PrintRow(const std::string& name, const Track& track, double toMs, bool aga
   std::snprintf(dense, sizeof dense, "%.2f/%.2f", scores[1].arrowsPerSecond, scores[2].arrowsPerSecond);
   LiveScore audio;
   if (againstAudio) {
-    std::vector<double> audioBeats = AudioBeats(track.frames, track.channels, track.rate);
-    audio = ScoreLive(standard, audioBeats, kScoredFromMs, toMs);
+    audio = ScoreLive(standard, AudioBeats(track), kScoredFromMs, toMs);
   }
   return PrintScore(name, track.bpm, standard, scores[0], dense, againstAudio ? &audio : nullptr);
 }
@@ -149,7 +151,7 @@ int ScoreLog(const std::string& logPath, const std::string& folder) {
   }
   LiveReplay replay = ReplayFromLog(bytes);
   LiveScore score = ScoreLive(replay, reference.beatsMs, kScoredFromMs, reference.notesMs.back());
-  PrintScore(fs::path(folder).filename().string(), 60000.0 / reference.beatMs, replay, score, "-");
+  PrintScore(SongName(folder), 60000.0 / reference.beatMs, replay, score, "-");
   return 0;
 }
 
@@ -245,8 +247,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: %s\n", folder.string().c_str(), error.c_str());
       continue;
     }
-    fs::path name = folder.has_filename() ? folder.filename() : folder.parent_path().filename();
-    good += PrintRow(name.string(), track, toMs, true);
+    good += PrintRow(SongName(folder), track, toMs, true);
     ++rows;
   }
   std::printf("%d of %d songs with 85%% of Standard arrows on the grid\n", good, rows);
