@@ -60,7 +60,7 @@ constexpr double kSilenceToLoseMs = 1500;
 
 // The arrows.
 constexpr double kRisePixels = kOnTargetTravel - kSpawnTravel;
-constexpr int kSpeedFrames = 32;
+constexpr int kSpeedFrames = 128;  // about the time an arrow rises: 3 s
 constexpr double kMinGapMs[kLiveLevels] = {450, 250, 110};
 // Standard takes every beat up to two a second (a little more, for the
 // estimate's wobble at 120 BPM), every other beat above.
@@ -68,8 +68,10 @@ constexpr double kEveryBeatFromMs = 495;
 constexpr int kSubdivisions[kLiveLevels] = {1, 2, 4};
 constexpr double kLaneAgainMs = 150;
 constexpr double kKnownMarginMs = 20;  // a bar back must lie this far in the past
+constexpr double kLateGridMs = 8;  // how far the frames may jump past a grid point that is still taken
 
 constexpr double kNever = -std::numeric_limits<double>::infinity();
+constexpr int64_t kNoIndex = std::numeric_limits<int64_t>::min();
 
 }  // namespace
 
@@ -87,6 +89,7 @@ struct LiveChart::State {
   float lastFlux = 0;
   bool heardAny = false;
   int32_t lastPosition = 0;
+  int32_t advanceMs = 0;  // the song's time since the frame before
   bool positioned = false;
 
   // What is listened to now: from this point and song time on.
@@ -109,10 +112,11 @@ struct LiveChart::State {
   float onsetLevel = 0;  // an envelope point above this is an onset
 
   // The arrows.
-  double lastGridMs = kNever;
+  int64_t lastIndex = kNoIndex;  // the grid point last taken, counted from the lock...
+  int lastSub = 1;                // ...in points a beat of this many
   double lastArrowMs = kNever;
-  int32_t rises[kSpeedFrames] = {};
-  int32_t intervals[kSpeedFrames] = {};
+  int32_t rises[kSpeedFrames] = {};      // pixels the arrows rose at each of the latest frames...
+  int32_t positions[kSpeedFrames] = {};  // ...and the song's position there
   int speedFrames = 0;
   int lastFoot = 1;
   int footLane[2] = {0, 3};
@@ -151,7 +155,8 @@ struct LiveChart::State {
     agreeing = 0;
     locked = false;
     disagreements = phaseOff = 0;
-    lastGridMs = lastArrowMs = kNever;
+    lastIndex = kNoIndex;
+    lastArrowMs = kNever;
   }
 
   float& At(int64_t point) { return envelope[size_t(point % kPoints)]; }
@@ -332,13 +337,22 @@ struct LiveChart::State {
     }
   }
 
-  // Pixels an arrow rises a ms, over the latest frames: an arrow spawned now
-  // reaches the target row after kRisePixels / Speed() ms.
+  // Pixels an arrow rises a ms of the song, over the latest frames: an arrow
+  // spawned now reaches the target row after kRisePixels / Speed() ms. The
+  // song's own positions time them, not the frame intervals, which are whole
+  // ms cut short and would make every arrival early on a machine whose frames
+  // wander.
   double Speed() const {
-    int32_t rise = 0, interval = 0;
-    for (int i = 0; i < std::min(speedFrames, kSpeedFrames); ++i) rise += rises[i], interval += intervals[i];
-    if (interval <= 0 || rise <= 0) return double(RiseFor(kPlayerFrameMs)) / kPlayerFrameMs;
-    return double(rise) / interval;
+    int frames = std::min(speedFrames, kSpeedFrames);
+    if (frames >= 2) {
+      int newest = (speedFrames - 1) % kSpeedFrames, oldest = (speedFrames - frames) % kSpeedFrames;
+      int32_t rise = 0;
+      for (int i = 0; i < frames; ++i)
+        if (i != oldest) rise += rises[i];  // the oldest frame's rise came before its position
+      int32_t elapsed = positions[newest] - positions[oldest];
+      if (elapsed > 0 && rise > 0) return double(rise) / elapsed;
+    }
+    return double(RiseFor(kPlayerFrameMs)) / kPlayerFrameMs;
   }
 
   bool OnsetBefore(double gridMs, double nowMs) {
@@ -388,14 +402,23 @@ struct LiveChart::State {
     double step = periodMs / sub;
     double arrival = frame.positionMs + kRisePixels / Speed();
     double beatDue = arrival - frame.offsetMs;  // the music's time of the arrow's arrival
-    double half = std::max(frame.intervalMs, 1) / 2.0;
-    double from = std::max(lastGridMs + step / 2, beatDue - half);
-    int64_t index = int64_t(std::ceil((from - anchorMs) / step));
-    double gridMs = anchorMs + double(index) * step;
+    // Each frame takes the grid point due within half a frame of its
+    // arrival, a frame as long as the song moved on since the one before.
+    // The points follow on one after another, so one that a nudge of the
+    // phase moved behind the frames is still taken, a little late, rather
+    // than lost; only a point well past (after a long frame) is skipped.
+    double half = std::max({frame.intervalMs, advanceMs, 1}) / 2.0;
+    int64_t origin = anchorBeat * sub;  // the grid's count at the anchor
+    int64_t index = lastIndex + 1;
+    bool following = lastIndex != kNoIndex && sub == lastSub;
+    if (!following || anchorMs + double(index - origin) * step < beatDue - half - kLateGridMs)
+      index = origin + int64_t(std::ceil((beatDue - half - anchorMs) / step));
+    double gridMs = anchorMs + double(index - origin) * step;
     if (gridMs > beatDue + half) return;
-    lastGridMs = gridMs;
+    lastIndex = index;
+    lastSub = sub;
     int64_t within = ((index % sub) + sub) % sub;
-    int64_t beat = anchorBeat + (index - within) / sub;
+    int64_t beat = (index - within) / sub;
     if (gridMs - lastArrowMs < kMinGapMs[level] || !Wanted(gridMs, beat, within, level, frame.positionMs)) return;
     int lane = ChooseLane(gridMs, level, frame.laneFull);
     if (lane < 0) return;
@@ -424,13 +447,12 @@ LiveDecision LiveChart::Hear(const LiveFrame& frame) {
     decision.listening = wasListening;
   }
   if (!s.listenStarted) s.ListenAgain(position);
+  s.advanceMs = s.positioned ? position - s.lastPosition : frame.intervalMs;
   s.positioned = true;
   s.lastPosition = position;
-  if (frame.intervalMs > 0) {
-    s.rises[s.speedFrames % kSpeedFrames] = RiseFor(frame.intervalMs);
-    s.intervals[s.speedFrames % kSpeedFrames] = frame.intervalMs;
-    ++s.speedFrames;
-  }
+  s.rises[s.speedFrames % kSpeedFrames] = frame.intervalMs > 0 ? RiseFor(frame.intervalMs) : 0;
+  s.positions[s.speedFrames % kSpeedFrames] = position;
+  ++s.speedFrames;
 
   bool silent = false;
   float flux = s.Flux(*frame.sound, silent);

@@ -1,6 +1,7 @@
 // live_test.cpp -- songs with no chart and none to be made, played live from the sound the harness hands over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -65,14 +66,23 @@ TEST(Live, AStreamPlaysLiveArrowsAndAPerfectPlayerHitsThemAll) {
   EXPECT_NEAR(LockedBpm(folder, title), 128, 1.5);
   std::vector<std::string> arrows = LinesStarting(folder, "Live arrow ");
   ASSERT_GE(arrows.size(), 8u);
-  // Each line: the arrow, the position of the frame, where it arrives (a
-  // rise of 292 pixels at 3 a frame of 30 ms later).
-  char step = 0;
-  long at = 0, arrives = 0;
-  ASSERT_EQ(std::sscanf(arrows[0].c_str(), "Live arrow %c at %ld ms for %ld ms.", &step, &at, &arrives), 3);
-  EXPECT_NEAR(arrives - at, 2920, 60);
+  // Each line: the arrow, the position of the frame, where it arrives. The
+  // autoplayer presses each arrow where it reaches the target row: within a
+  // frame of the arrival its line tells, however the frames wander on a
+  // busy machine.
+  std::vector<JournalEvent> presses = EventsNamed(run, "autoplay-press");
   EXPECT_EQ(std::stoul(EventsNamed(run, "autoplay-end").at(0).at("arrows")), arrows.size());
-  EXPECT_EQ(EventsNamed(run, "autoplay-press").size(), arrows.size());
+  ASSERT_EQ(presses.size(), arrows.size());
+  std::vector<long> off;
+  for (size_t i = 0; i < arrows.size(); ++i) {
+    char step = 0;
+    long at = 0, arrives = 0;
+    ASSERT_EQ(std::sscanf(arrows[i].c_str(), "Live arrow %c at %ld ms for %ld ms.", &step, &at, &arrives), 3);
+    EXPECT_GT(arrives - at, 2000) << arrows[i];
+    off.push_back(std::labs(std::stol(presses[i].at("position")) - arrives));
+  }
+  std::sort(off.begin(), off.end());
+  EXPECT_LE(off[off.size() / 2], 30) << "median ms between an arrow's arrival and its press";
   // Above the line where "LISTENING" shows (the silence after the music
   // is listened to afresh), the banner of every arrow hit.
   Picture end = ReadBmp(folder + "/end.bmp");

@@ -72,12 +72,13 @@ TEST(Stream, SoundTitlesAndLiveArrowsReachThePlugIn) {
     EXPECT_EQ(each.rate, kRate);
     EXPECT_EQ(each.channels, 2);
     // Where the row starts, by the click's place in it: the position the
-    // harness answers (a few ms may pass between the row and the request).
+    // harness answers (up to 15 ms may pass between the row and the
+    // request on a busy machine).
     if (each.click >= 0) {
       ++clicks;
       EXPECT_NEAR(each.position + each.click * 1000 / kRate, 1000, 15) << each.position;
     } else {
-      EXPECT_TRUE(each.position < 1000 - kWindowMs + 5 || each.position > 1005) << each.position;
+      EXPECT_TRUE(each.position < 1000 - kWindowMs + 15 || each.position > 1005) << each.position;
     }
     if (each.position < 1500 - kWindowMs - 15) {
       EXPECT_EQ(each.loudestBin, kSineBin) << each.position;

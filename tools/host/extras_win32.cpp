@@ -30,20 +30,27 @@ int64_t recordStartMs;
 int32_t recordedFrames;
 char lastRecordedFrame[MAX_PATH];
 
+// Each press is journalled with the song's position, where the arrow it
+// is for reached the target row.
+void JournalPress(const Host& host, int lane) {
+  WriteJournal(NowMs(), "autoplay-press",
+               {Field("lane", int64_t(lane)), Field("position", int64_t(host.lastPosition.load()))});
+}
+
 // autoplay-pad: the lanes' buttons down until the next frame, when the
 // ones held are let go.
-void PressPadButtons(const Scenario& scenario, uint8_t lanes) {
+void PressPadButtons(const Host& host, uint8_t lanes) {
   uint32_t buttons = 0;
   for (int n = 0; n < 4; ++n) {
     if (!(lanes & (1u << n))) continue;
-    buttons |= 1u << (scenario.autoplayPadButtons[n] - 1);
-    WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
+    buttons |= 1u << (host.scenario.autoplayPadButtons[n] - 1);
+    JournalPress(host, n);
   }
   HoldAutoplayButtons(buttons);
 }
 
 void PressLanes(const Host& host, uint8_t lanes) {
-  if (host.scenario.autoplayPad) return PressPadButtons(host.scenario, lanes);
+  if (host.scenario.autoplayPad) return PressPadButtons(host, lanes);
   if (lanes == 0) return;  // most frames: no window search
   HWND game = FindGameWindow(host);
   for (int n = 0; n < 4; ++n) {
@@ -51,7 +58,7 @@ void PressLanes(const Host& host, uint8_t lanes) {
     int32_t key = host.scenario.autoplayKeys[n];
     PostMessageA(game, WM_KEYDOWN, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyDown)));
     PostMessageA(game, WM_KEYUP, WPARAM(key), LPARAM(KeyMessageData(key, ActionKind::KeyUp)));
-    WriteJournal(NowMs(), "autoplay-press", {Field("lane", int64_t(n))});
+    JournalPress(host, n);
   }
 }
 
