@@ -81,8 +81,16 @@ TEST(Live, AStreamPlaysLiveArrowsAndAPerfectPlayerHitsThemAll) {
     EXPECT_GT(arrives - at, 2000) << arrows[i];
     off.push_back(std::labs(std::stol(presses[i].at("position")) - arrives));
   }
+  // A press comes on a frame, so a frame longer than 30 ms on a busy
+  // machine may take it further off.
+  std::vector<long> spacing;
+  std::vector<JournalEvent> renders = EventsNamed(run, "render");
+  for (size_t i = 1; i < renders.size(); ++i)
+    spacing.push_back(std::stol(renders[i].at("t")) - std::stol(renders[i - 1].at("t")));
+  std::sort(spacing.begin(), spacing.end());
   std::sort(off.begin(), off.end());
-  EXPECT_LE(off[off.size() / 2], 30) << "median ms between an arrow's arrival and its press";
+  EXPECT_LE(off[off.size() / 2], std::max(30L, spacing.at(spacing.size() / 2) + 5))
+      << "median ms between an arrow's arrival and its press";
   // Above the line where "LISTENING" shows (the silence after the music
   // is listened to afresh), the banner of every arrow hit.
   Picture end = ReadBmp(folder + "/end.bmp");
