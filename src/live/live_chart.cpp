@@ -89,7 +89,6 @@ struct LiveChart::State {
   float lastFlux = 0;
   bool heardAny = false;
   int32_t lastPosition = 0;
-  int32_t advanceMs = 0;  // the song's time since the frame before
   bool positioned = false;
 
   // What is listened to now: from this point and song time on.
@@ -346,9 +345,8 @@ struct LiveChart::State {
     int frames = std::min(speedFrames, kSpeedFrames);
     if (frames >= 2) {
       int newest = (speedFrames - 1) % kSpeedFrames, oldest = (speedFrames - frames) % kSpeedFrames;
-      int32_t rise = 0;
-      for (int i = 0; i < frames; ++i)
-        if (i != oldest) rise += rises[i];  // the oldest frame's rise came before its position
+      int32_t rise = -rises[oldest];  // the oldest frame's rise came before its position
+      for (int i = 0; i < frames; ++i) rise += rises[i];
       int32_t elapsed = positions[newest] - positions[oldest];
       if (elapsed > 0 && rise > 0) return double(rise) / elapsed;
     }
@@ -396,7 +394,8 @@ struct LiveChart::State {
     return -1;
   }
 
-  void Spawn(const LiveFrame& frame, LiveDecision& decision) {
+  // `advanceMs`: the song's time since the frame before.
+  void Spawn(const LiveFrame& frame, int32_t advanceMs, LiveDecision& decision) {
     int level = std::clamp(frame.level, 0, kLiveLevels - 1);
     int sub = kSubdivisions[level];
     double step = periodMs / sub;
@@ -409,11 +408,12 @@ struct LiveChart::State {
     // than lost; only a point well past (after a long frame) is skipped.
     double half = std::max({frame.intervalMs, advanceMs, 1}) / 2.0;
     int64_t origin = anchorBeat * sub;  // the grid's count at the anchor
+    auto pointMs = [&](int64_t i) { return anchorMs + double(i - origin) * step; };
     int64_t index = lastIndex + 1;
     bool following = lastIndex != kNoIndex && sub == lastSub;
-    if (!following || anchorMs + double(index - origin) * step < beatDue - half - kLateGridMs)
+    if (!following || pointMs(index) < beatDue - half - kLateGridMs)
       index = origin + int64_t(std::ceil((beatDue - half - anchorMs) / step));
-    double gridMs = anchorMs + double(index - origin) * step;
+    double gridMs = pointMs(index);
     if (gridMs > beatDue + half) return;
     lastIndex = index;
     lastSub = sub;
@@ -447,7 +447,7 @@ LiveDecision LiveChart::Hear(const LiveFrame& frame) {
     decision.listening = wasListening;
   }
   if (!s.listenStarted) s.ListenAgain(position);
-  s.advanceMs = s.positioned ? position - s.lastPosition : frame.intervalMs;
+  int32_t advance = s.positioned ? position - s.lastPosition : frame.intervalMs;
   s.positioned = true;
   s.lastPosition = position;
   s.rises[s.speedFrames % kSpeedFrames] = frame.intervalMs > 0 ? RiseFor(frame.intervalMs) : 0;
@@ -471,6 +471,6 @@ LiveDecision LiveChart::Hear(const LiveFrame& frame) {
     double period = 0, periodicity = 0, heardMs = 0;
     if (s.Estimate(period, periodicity, heardMs)) s.Follow(period, periodicity, heardMs, position, decision);
   }
-  if (s.locked) s.Spawn(frame, decision);
+  if (s.locked) s.Spawn(frame, advance, decision);
   return decision;
 }
